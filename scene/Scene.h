@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model3ds/L3DS.h"
+#include "scene/TriangleList.h"
+#include "tracer/Vec3.h"
+
+#include <string>
+
+// Everything the tracer renders: the loaded model (this importer's own lists), drawn as a
+// refracting body at m_modelPos, inside a box room open towards +z, with a mirror.
+// Nothing changes after construction, so render threads read it without locks.
+class Scene : public L3DS {
+public:
+    explicit Scene(std::string modelPath);
+
+    Vec3 m_modelPos{0.0f, 0.0f, 0.0f};
+    float m_refractionIndex = 0.0f;
+    TriangleList m_mirror;
+    TriangleList m_ceiling;
+    TriangleList m_floor;
+    TriangleList m_leftWall;
+    TriangleList m_rightWall;
+    TriangleList m_backWall;
+
+    // The mesh drawn as the crystal; only valid when the model holds a mesh.
+    const LMesh& modelMesh() const { return m_meshes.front(); }
+    bool hasModelMesh() const { return !m_meshes.empty(); }
+};

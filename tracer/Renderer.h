@@ -1,0 +1,55 @@
+#pragma once
+
+#include "scene/Scene.h"
+#include "scene/TriangleList.h"
+#include "tracer/HitRecord.h"
+#include "tracer/Ray.h"
+#include "tracer/Vec3.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ViewAngle {
+    float x;  // full horizontal angle, radians
+    float y;  // full vertical angle, radians
+};
+
+struct Resolution {
+    std::uint32_t x;  // width in pixels
+    std::uint32_t y;  // height in pixels
+};
+
+// Camera, image size, recursion limits and framebuffer for one render of a Scene.
+// The constructor reads the settings file (settings/), saveImage writes the picture
+// (image/); the tracing itself lives here in tracer/.
+class Renderer {
+public:
+    // Throws a std::string message when the settings cannot be used.
+    Renderer(const Scene* scene, std::string settingsPath);
+
+    Ray primaryRay(std::uint32_t x, std::uint32_t y) const;
+    void render();
+    Vec3 trace(Ray ray, std::uint32_t depth) const;
+    Vec3 shade(const Ray& ray, const HitRecord& hit, std::uint32_t depth) const;
+    HitRecord intersectModel(const Ray& ray) const;
+    HitRecord nearestHit(const Ray& ray) const;
+    // Throws a std::string message when the picture cannot be written.
+    void saveImage(std::string path) const;
+
+    Vec3 m_pos{};
+    Vec3 m_forward{};
+    Vec3 m_right{};
+    Vec3 m_up{};
+    ViewAngle m_viewAngle{};
+    Resolution m_resolution{};
+    std::vector<Vec3> m_framebuffer;  // pixel (x, y) at x + width * y; row 0 is the bottom row
+    const Scene* m_scene = nullptr;    // not owned; outlives the renderer
+    Vec3 m_screenRight{};
+    Vec3 m_screenUp{};
+    std::uint32_t max_depth_ = 0;
+    float min_energy_ = 0.0f;
+};
+
+// The nearest triangle of one room surface, reported as ListHit, or the empty record.
+HitRecord intersectList(const TriangleList& list, const Ray& ray);
