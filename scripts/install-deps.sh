@@ -5,7 +5,7 @@ packages=(
   build-essential cmake pkg-config
   libtinyxml2-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev libomp-dev
 )
 missing=()
 for package in "${packages[@]}"; do
