@@ -1,0 +1,132 @@
+#include "model3ds/L3DS.h"
+#include "model3ds/L3DSChunkIds.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <new>
+
+L3DS::L3DS() = default;
+
+L3DS::~L3DS() = default;
+
+bool L3DS::loadFile(const char* path)
+{
+    return readWholeFile(path) && parseBuffer();
+}
+
+bool L3DS::loadFromMemory(const std::uint8_t* data, std::size_t size)
+{
+    if (!allocateBuffer(size)) {
+        return false;
+    }
+    std::copy_n(data, size, m_buffer.get());
+    return parseBuffer();
+}
+
+// Offsets are 32-bit, so a larger model cannot be addressed. An empty one holds no model.
+bool L3DS::allocateBuffer(std::size_t size)
+{
+    if (size == 0 || size > std::numeric_limits<std::uint32_t>::max()) {
+        return false;
+    }
+    m_buffer.reset(new (std::nothrow) std::uint8_t[size]());
+    m_bufferSize = m_buffer ? static_cast<std::uint32_t>(size) : 0;
+    return m_buffer != nullptr;
+}
+
+// Leaves the model untouched on failure: it is emptied only once the file is held whole.
+bool L3DS::readWholeFile(const char* path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file.seekg(0, std::ios::end)) {
+        return false;
+    }
+    const std::streamoff size = file.tellg();
+    if (size < 0 || !file.seekg(0, std::ios::beg) || !allocateBuffer(static_cast<std::size_t>(size))) {
+        return false;
+    }
+    if (!file.read(reinterpret_cast<char*>(m_buffer.get()), size)) {
+        releaseBuffer();
+        return false;
+    }
+    return true;
+}
+
+void L3DS::releaseBuffer()
+{
+    m_buffer.reset();
+    m_bufferSize = 0;
+}
+
+bool L3DS::parseBuffer()
+{
+    clear();
+    const bool parsed = parse();
+    releaseBuffer();
+    return parsed;
+}
+
+bool L3DS::parse()
+{
+    m_readPos = 0;
+    LChunk model;
+    if (!readHeaderAt(0, model) || model.id != ChunkId::Main) {
+        return false;
+    }
+    LChunk editor{ChunkId::Editor};
+    if (!findChunk(editor, model)) {
+        return false;
+    }
+
+    // Every material is read before any object, so face-material chunks find them by name.
+    seek(editor.start);
+    LChunk material{ChunkId::Material};
+    while (findChunk(material, editor)) {
+        readMaterial(material);
+        seek(material.end);
+    }
+
+    seek(editor.start);
+    LChunk object{ChunkId::Object};
+    while (findChunk(object, editor)) {
+        readString(m_objName, static_cast<int>(sizeof m_objName) - 1);
+        const LChunk content = readChunk();
+        if (content.id == ChunkId::Mesh) {
+            readMesh(content);
+        } else if (content.id == ChunkId::Light) {
+            readLight(content);
+        }
+        seek(object.end);
+    }
+
+    // The keyframer chunk (0xB000) only animates the objects read above and changes nothing
+    // in the model, so it is not visited.
+    postProcessMeshes();
+    m_readPos = 0;
+    m_objName[0] = '\0';
+    return true;
+}
+
+void L3DS::postProcessMeshes()
+{
+    for (LMesh& mesh : m_meshes) {
+        switch (m_postProcessLevel) {
+            case 0:
+                mesh.transformVertices();
+                break;
+            case 1:
+                mesh.transformVertices();
+                mesh.calcNormals(false);
+                break;
+            case 2:
+                mesh.transformVertices();
+                mesh.calcNormals(true);
+                mesh.calcTextureSpace();
+                break;
+            default:
+                break;
+        }
+    }
+}

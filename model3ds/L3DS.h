@@ -20,8 +20,10 @@ public:
     bool loadFromMemory(const std::uint8_t* data, std::size_t size);
 
 protected:
+    // Offsets at or past the end of the buffer go to its last byte.
     void seek(std::uint32_t offset);
     void gotoChunk(const LChunk& chunk);
+    // A read past the end of the buffer gives 0 and leaves the position where it is.
     std::uint8_t readByte();
     std::uint16_t readWord();
     std::uint32_t readDword();
@@ -38,10 +40,30 @@ protected:
     void readLight(const LChunk& chunk);
     void readMesh(const LChunk& chunk);
     void readFaceList(const LChunk& chunk, LMesh& mesh);
-    void readKeyframeNode(const LChunk& chunk);
 
     char m_objName[100] = {};
     std::unique_ptr<std::uint8_t[]> m_buffer;
     std::uint32_t m_bufferSize = 0;
     std::uint32_t m_readPos = 0;
+
+private:
+    bool allocateBuffer(std::size_t size);
+    bool readWholeFile(const char* path);
+    void releaseBuffer();
+    bool parseBuffer();
+    void postProcessMeshes();
+
+    std::uint32_t readLittleEndian(std::uint32_t width);
+    Vec3 readVector();
+    void skipString();
+    bool readHeaderAt(std::uint32_t offset, LChunk& chunk);
+    bool readSubChunk(std::uint32_t offset, const LChunk& container, LChunk& sub);
+
+    float readClampedPercentage();
+    bool readReflectionMap(LMap& map);
+
+    void readVertices(LMesh& mesh);
+    void readTexCoords(LMesh& mesh);
+    void readLocalMatrix(LMesh& mesh);
+    void readFaceMaterial(LMesh& mesh);
 };

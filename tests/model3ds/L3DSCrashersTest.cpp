@@ -1,0 +1,142 @@
+#include "tests/model3ds/ModelFile.h"
+
+#include <gtest/gtest.h>
+
+// Regression cases, one per kind of defect that has crashed or hung 3DS readers. Each
+// must load without reading outside the file and without hanging.
+namespace {
+
+void triangle(ChunkWriter& w)
+{
+    vertexList(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+    faceList(w, {{0, 1, 2}});
+}
+
+TEST(L3DSCrashers, ZeroLengthChunkEndsItsLevel)
+{
+    for (const std::uint32_t length : {0u, 5u}) {
+        TestImporter model;
+        ASSERT_TRUE(model.load(modelFile([&](ChunkWriter& w) {
+            material(w, "kept", [&](ChunkWriter&) {
+                w.chunk(0xA200, [&] { w.header(0xA300, length); });
+                w.header(0xA100, length);
+            });
+            meshObject(w, "kept", [&](ChunkWriter&) {
+                triangle(w);
+                w.header(0x4110, length);
+            });
+            objectBlock(w, "lamp", 0x4600, [&](ChunkWriter&) {
+                reals(w, {0, 0, 0});
+                w.header(0x0010, length);
+            });
+            w.header(0x4000, length);
+            meshObject(w, "unreached", [](ChunkWriter&) {});
+        })));
+        EXPECT_EQ(model.getMaterialCount(), 1u);
+        EXPECT_EQ(model.getLightCount(), 1u);
+        ASSERT_EQ(model.getMeshCount(), 1u);
+        EXPECT_EQ(model.getMesh(0).m_faces.size(), 1u);
+    }
+}
+
+TEST(L3DSCrashers, ChunkLengthPastParentOrFile)
+{
+    TestImporter model;
+    model.m_postProcessLevel = -1;
+    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
+        meshObject(w, "overlong", [&](ChunkWriter&) {
+            w.header(0x4110, 1000);  // runs past its mesh: not read, and the mesh walk ends
+            w.word(1);
+            reals(w, {1, 2, 3});
+            w.chunk(0x4110, [&] { w.word(2); });
+        });
+        meshObject(w, "after", triangle);
+    })));
+    ASSERT_EQ(model.getMeshCount(), 2u);
+    EXPECT_TRUE(model.getMesh(0).m_vertices.empty());
+    EXPECT_EQ(model.getMesh(1).m_faces.size(), 1u);
+
+    // The file ends inside the vertex list: its count still sizes the list and the missing
+    // values read as 0.
+    Bytes truncated = modelFile([](ChunkWriter& w) {
+        meshObject(w, "cut", [&](ChunkWriter&) {
+            w.chunk(0x4110, [&] {
+                w.word(3);
+                reals(w, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+            });
+        });
+    });
+    truncated.resize(truncated.size() - 20);
+    ASSERT_TRUE(model.load(truncated));
+    ASSERT_EQ(model.getMeshCount(), 1u);
+    const LMesh& cut = model.getMesh(0);
+    ASSERT_EQ(cut.m_vertices.size(), 3u);
+    EXPECT_EQ(cut.m_vertices[1].x, 4.0f);
+    EXPECT_EQ(cut.m_vertices[1].z, 0.0f);
+    EXPECT_EQ(cut.m_vertices[2].x, 0.0f);
+}
+
+TEST(L3DSCrashers, FaceIndexPastVertices)
+{
+    TestImporter model;
+    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
+        meshObject(w, "broken", [&](ChunkWriter&) {
+            vertexList(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+            faceList(w, {{0, 1, 65535}, {0, 1, 2}, {3, 0, 1}});
+        });
+    })));
+    const LMesh& mesh = model.getMesh(0);
+    ASSERT_EQ(mesh.m_faceIndices.size(), 1u);
+    EXPECT_EQ(mesh.m_faceIndices[0].c, 2);
+    EXPECT_EQ(mesh.m_vertices.size(), 3u);
+}
+
+// Counts are 16-bit, so a lie costs at most 65535 entries: they size the lists, and the
+// missing values read as 0.
+TEST(L3DSCrashers, HugeCounts)
+{
+    TestImporter model;
+    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
+        material(w, "m");
+        meshObject(w, "named faces", [&](ChunkWriter&) {
+            triangle(w);
+            faceList(w, {{0, 1, 2}}, [&](ChunkWriter&) {
+                w.chunk(0x4130, [&] {
+                    w.string("m");
+                    w.word(65535);
+                });
+            });
+        });
+        meshObject(w, "huge", [&](ChunkWriter&) {
+            w.chunk(0x4140, [&] { w.word(65535); });
+            w.chunk(0x4110, [&] { w.word(65535); });
+            w.chunk(0x4120, [&] { w.word(65535); });
+        });
+    })));
+    ASSERT_EQ(model.getMeshCount(), 2u);
+    EXPECT_EQ(model.getMesh(0).m_faces[0].materialId, 0);
+    const LMesh& huge = model.getMesh(1);
+    EXPECT_EQ(huge.m_vertices.size(), 65535u);
+    EXPECT_EQ(huge.m_faces.size(), 65535u);
+}
+
+// The walks descend by fixed levels, never by recursion over what the file nests.
+TEST(L3DSCrashers, DeepNesting)
+{
+    TestImporter model;
+    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
+        meshObject(w, "nested", [&](ChunkWriter&) {
+            triangle(w);
+            for (int depth = 0; depth < 100000; ++depth) {
+                w.begin(depth % 2 == 0 ? 0x4100 : 0x4000);
+            }
+            for (int depth = 0; depth < 100000; ++depth) {
+                w.end();
+            }
+        });
+    })));
+    ASSERT_EQ(model.getMeshCount(), 1u);
+    EXPECT_EQ(model.getMesh(0).m_faces.size(), 1u);
+}
+
+}  // namespace
