@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Fuzzes the 3DS loader with libFuzzer under AddressSanitizer and UndefinedBehaviorSanitizer
 # for a bounded time: scripts/fuzz.sh [seconds, default 60]. Fails on any finding; the input
-# that caused it is kept in build-fuzz/findings/.
+# that caused it is kept in build/fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-build=build-fuzz
+build=build/fuzz
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DLUMORA_BUILD_FUZZERS=ON -DLUMORA_BUILD_TESTS=ON
