@@ -1,0 +1,55 @@
+#include "image/Picture.h"
+#include "tracer/Renderer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace {
+
+// Clamped to [0, 1], scaled by 255 in float and truncated: 1 gives 255, 0.5 gives 127 and
+// 0.999 gives 254. NaN fails every comparison and gives 0.
+std::uint8_t channelByte(float value)
+{
+    if (!(value > 0.0f)) {
+        return 0;
+    }
+    const float clamped = value < 1.0f ? value : 1.0f;
+    return static_cast<std::uint8_t>(clamped * 255.0f);
+}
+
+// Framebuffer row 0 is the picture's bottom row, which a bottom-up picture stores last when
+// counted from its top row.
+void convertFramebuffer(const std::vector<Vec3>& framebuffer, Picture& picture)
+{
+    const std::uint32_t width = picture.width();
+    const std::uint32_t height = picture.height();
+    for (std::uint32_t y = 0; y < height; ++y) {
+        std::uint8_t* row = picture.bits() + static_cast<std::ptrdiff_t>(height - 1 - y) * picture.pitch();
+        const Vec3* colours = framebuffer.data() + std::size_t{y} * width;
+        for (std::uint32_t x = 0; x < width; ++x) {
+            row[3 * std::size_t{x}] = channelByte(colours[x].z);
+            row[3 * std::size_t{x} + 1] = channelByte(colours[x].y);
+            row[3 * std::size_t{x} + 2] = channelByte(colours[x].x);
+        }
+    }
+}
+
+}  // namespace
+
+void Renderer::saveImage(std::string path) const
+{
+    const std::string failure = "Can not save image \"" + path + "\".";
+    // A framebuffer that does not match the resolution would be read past its end.
+    if (m_framebuffer.size() != std::size_t{m_resolution.x} * m_resolution.y) {
+        throw failure;
+    }
+    std::optional<Picture> picture = Picture::create(m_resolution.x, m_resolution.y);
+    if (!picture) {
+        throw failure;
+    }
+    convertFramebuffer(m_framebuffer, *picture);
+    if (!picture->save(path)) {
+        throw failure;
+    }
+}

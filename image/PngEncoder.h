@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstdio>
+
+class Picture;
+
+// Writes a picture of at least one pixel as an 8-bit RGB PNG without alpha, tuned for speed (zlib level 1, the
+// SUB filter on every row). False when libpng reports an error, writing fails included.
+bool writePng(std::FILE* file, const Picture& picture);

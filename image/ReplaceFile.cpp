@@ -1,0 +1,46 @@
+#include "image/ReplaceFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Creates a file beside path under a name no other file has, with the permissions a plain new
+// file would get. Returns its descriptor, or -1.
+int createTemporaryBeside(const std::string& path, std::string& temporaryPath)
+{
+    const int attempts = 100;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        temporaryPath = path + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        const int descriptor = open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST) {
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool replaceFile(const std::string& path, const std::function<bool(std::FILE*)>& writeContent)
+{
+    std::string temporaryPath;
+    const int descriptor = createTemporaryBeside(path, temporaryPath);
+    if (descriptor < 0) {
+        return false;
+    }
+    std::FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        close(descriptor);
+        std::remove(temporaryPath.c_str());
+        return false;
+    }
+    const bool written = writeContent(file) && std::ferror(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed && std::rename(temporaryPath.c_str(), path.c_str()) == 0) {
+        return true;
+    }
+    std::remove(temporaryPath.c_str());
+    return false;
+}
