@@ -1,0 +1,88 @@
+#include "tracer/Renderer.h"
+#include "tracer/TriangleCorners.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+// Moller-Trumbore with true divisions by det and no epsilon: both faces count, and hits on an
+// edge, a corner or at t = 0 are accepted. The four comparisons are the only filters, so a
+// NaN quotient is not rejected.
+inline bool strikeTriangle(const TriangleCorners& corners, Vec3 origin, Vec3 direction, float& t)
+{
+    const Vec3 e1 = corners.p1 - corners.p0;
+    const Vec3 e2 = corners.p2 - corners.p0;
+    const Vec3 s = origin - corners.p0;
+    const Vec3 P = cross(direction, e2);
+    const float det = dot(P, e1);
+    const float u = dot(P, s) / det;
+    if (u < 0.0f) {
+        return false;
+    }
+    const Vec3 Q = cross(s, e1);
+    const float v = dot(Q, direction) / det;
+    if (v < 0.0f || u + v > 1.0f) {
+        return false;
+    }
+    t = dot(Q, e2) / det;
+    return !(t < 0.0f);
+}
+
+// The nearest struck triangle in storage order; at equal distance the earlier one stays.
+template <typename CornersOf>
+HitRecord nearestTriangle(std::size_t triangleCount, Vec3 origin, Vec3 direction, HitKind kind, CornersOf cornersOf)
+{
+    HitRecord best;
+    for (std::size_t i = 0; i < triangleCount; ++i) {
+        float t = 0.0f;
+        if (strikeTriangle(cornersOf(i), origin, direction, t) && (best.kind == None || t < best.t)) {
+            best = {t, kind, static_cast<std::uint32_t>(i)};
+        }
+    }
+    return best;
+}
+
+// The room's surfaces in search order: at equal distance the earlier surface wins.
+struct RoomSurface {
+    TriangleList Scene::*list;
+    HitKind kind;
+};
+constexpr RoomSurface kRoomSurfaces[] = {
+    {&Scene::m_mirror, Mirror},   {&Scene::m_backWall, BackWall},   {&Scene::m_floor, Floor},
+    {&Scene::m_ceiling, Ceiling}, {&Scene::m_leftWall, LeftWall}, {&Scene::m_rightWall, RightWall},
+};
+
+}  // namespace
+
+HitRecord intersectList(const TriangleList& list, const Ray& ray)
+{
+    return nearestTriangle(list.triangles.size(), ray.origin, ray.direction, ListHit,
+                           [&list](std::size_t i) { return listTriangleCorners(list, i); });
+}
+
+HitRecord Renderer::intersectModel(const Ray& ray) const
+{
+    // The entry point refuses a model without a mesh; should one get here, only the room is drawn.
+    if (!m_scene->hasModelMesh()) {
+        return {};
+    }
+    // The loader drops faces whose indices are out of range, so every index here is valid.
+    const LMesh& mesh = m_scene->modelMesh();
+    // Moving the origin instead of the mesh keeps t a world-space distance.
+    const Vec3 origin = ray.origin - m_scene->m_modelPos;
+    return nearestTriangle(mesh.m_faceIndices.size(), origin, ray.direction, Model,
+                           [&mesh](std::size_t i) { return meshTriangleCorners(mesh, i); });
+}
+
+HitRecord Renderer::nearestHit(const Ray& ray) const
+{
+    HitRecord best = intersectModel(ray);
+    for (const RoomSurface& surface : kRoomSurfaces) {
+        const HitRecord hit = intersectList(m_scene->*surface.list, ray);
+        if (hit.kind == ListHit && (best.kind == None || best.t > hit.t)) {
+            best = {hit.t, surface.kind, hit.index};
+        }
+    }
+    return best;
+}

@@ -1,0 +1,65 @@
+#include "tracer/RenderLoop.h"
+
+#include "tracer/Renderer.h"
+#include "tracer/StackHeadroom.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+// Compiled twice: LUMORA_OPENMP=1 gives lumora's row-parallel loop, LUMORA_OPENMP=0 the plain
+// loops of lumora_serial. Every pixel is computed independently, so both fill the same picture.
+
+namespace {
+
+void renderPixel(Renderer& renderer, std::uint32_t x, std::uint32_t y)
+{
+    // Computed in size_t so that the index cannot wrap even if the pixel count did.
+    const std::size_t index = x + static_cast<std::size_t>(renderer.m_resolution.x) * y;
+    renderer.m_framebuffer[index] = renderer.trace(renderer.primaryRay(x, y), 0);
+}
+
+}  // namespace
+
+#if LUMORA_OPENMP
+
+void Renderer::render()
+{
+    for (std::uint32_t y = 0; y < m_resolution.y; ++y) {
+        // One fork and join per row; the row's columns are split statically among the default
+        // team. The loop runs over a signed width, so a width above INT32_MAX renders nothing.
+        const auto width = static_cast<std::int32_t>(m_resolution.x);
+#pragma omp parallel for schedule(static)
+        for (std::int32_t x = 0; x < width; ++x) {
+            renderPixel(*this, static_cast<std::uint32_t>(x), y);
+        }
+    }
+}
+
+std::string_view renderLoopBanner() { return "=====================Using OpenMP=======:"; }
+
+std::size_t renderThreadStackHeadroom()
+{
+    // The same default team as render's regions, each thread measuring its own stack.
+    std::size_t smallest = std::numeric_limits<std::size_t>::max();
+#pragma omp parallel reduction(min : smallest)
+    smallest = std::min(smallest, currentThreadStackHeadroom());
+    return smallest;
+}
+
+#else
+
+void Renderer::render()
+{
+    for (std::uint32_t y = 0; y < m_resolution.y; ++y) {
+        for (std::uint32_t x = 0; x < m_resolution.x; ++x) {
+            renderPixel(*this, x, y);
+        }
+    }
+}
+
+std::string_view renderLoopBanner() { return "=============Without Using OpenMP=======:"; }
+
+std::size_t renderThreadStackHeadroom() { return currentThreadStackHeadroom(); }
+
+#endif

@@ -1,0 +1,125 @@
+#include "tracer/Fresnel.h"
+#include "tracer/Renderer.h"
+#include "tracer/TriangleCorners.h"
+
+namespace {
+
+constexpr Vec3 kBlack{0.0f, 0.0f, 0.0f};
+// Secondary rays start this far off the surface, so they do not strike it again at t = 0.
+constexpr float kSurfaceOffset = 0.001f;
+// A reflected or transmitted ray is traced only when its weight exceeds this.
+constexpr float kMinimumWeight = 1e-7f;
+
+// The colours of the room's plain surfaces; black for nothing and for any other kind.
+Vec3 roomColour(std::int32_t kind)
+{
+    switch (kind) {
+    case Floor:
+    case Ceiling:
+        return {1.0f, 1.0f, 1.0f};
+    case LeftWall:
+        return {1.0f, 0.0f, 0.0f};
+    case RightWall:
+        return {0.0f, 1.0f, 0.0f};
+    case BackWall:
+        return {1.0f, 1.0f, 0.0f};
+    default:
+        return kBlack;
+    }
+}
+
+// Where a ray meets a surface, with the surface normal turned to face the ray.
+struct FacingHit {
+    Vec3 point;
+    Vec3 normal;
+    float cosIncidence;  // dot(-direction, normal), never negative
+};
+
+FacingHit facingHit(const Ray& ray, float t, const TriangleCorners& corners)
+{
+    const Vec3 point = ray.origin + ray.direction * t;
+    Vec3 normal = triangleNormal(corners.p0, corners.p1, corners.p2);
+    float c = dot(-ray.direction, normal);
+    if (c < 0.0f) {
+        normal = -normal;
+        c = -c;
+    }
+    return {point, normal, c};
+}
+
+Ray reflectedRay(const Ray& ray, const FacingHit& hit, float distance)
+{
+    return {hit.point + hit.normal * kSurfaceOffset, ray.direction + hit.normal * (2.0f * hit.cosIncidence),
+            ray.inside, distance};
+}
+
+// The refracted direction: the unit tangential part of the incoming direction times sinT, bent
+// towards the inward normal by cosT.
+Vec3 transmittedDirection(Vec3 direction, const FacingHit& hit, float sinT)
+{
+    const Vec3 n = hit.normal;
+    const float cosT = squareRoot(1.0f - sinT * sinT);
+    const Vec3 tangential = n * hit.cosIncidence + direction;
+    const float tangentialLength = length(tangential);
+    // Head on, the tangential part vanishes and has no direction: the ray goes straight on.
+    if (tangentialLength == 0.0f) {
+        return -n;
+    }
+    const Vec3 unitTangential = tangential * (1.0f / tangentialLength);  // normalize, reusing the length
+    return unitTangential * sinT - n * cosT;
+}
+
+}  // namespace
+
+Vec3 Renderer::trace(Ray ray, std::uint32_t depth) const
+{
+    const HitRecord hit = nearestHit(ray);
+    return shade(ray, hit, depth);
+}
+
+Vec3 Renderer::shade(const Ray& ray, const HitRecord& hit, std::uint32_t depth) const
+{
+    const float distance = ray.distance + hit.t;
+    if (min_energy_ > 1.0f / (distance * distance)) {
+        return kBlack;
+    }
+
+    if (hit.kind == Mirror) {
+        if (depth >= max_depth_) {
+            return kBlack;
+        }
+        const FacingHit facing = facingHit(ray, hit.t, listTriangleCorners(m_scene->m_mirror, hit.index));
+        // An ideal mirror: the reflection arrives without loss.
+        return trace(reflectedRay(ray, facing, distance), depth + 1);
+    }
+
+    if (hit.kind == Model) {
+        if (depth >= max_depth_) {
+            return kBlack;
+        }
+        // Model coordinates give the normal: the placement is a pure translation.
+        const FacingHit facing = facingHit(ray, hit.t, meshTriangleCorners(m_scene->modelMesh(), hit.index));
+        const float refractionIndex = m_scene->m_refractionIndex;
+        const float eta = ray.inside ? 1.0f / refractionIndex : refractionIndex;
+        const SurfaceSplit split = fresnelSplit(facing.cosIncidence, eta);
+        const float R = split.reflectance;
+
+        Vec3 reflected = kBlack;
+        if (R > kMinimumWeight) {
+            reflected = trace(reflectedRay(ray, facing, distance), depth + 1);
+        }
+        const float T = 1.0f - R;
+        Vec3 transmitted = kBlack;
+        if (T > kMinimumWeight) {
+            const Ray child{facing.point - facing.normal * kSurfaceOffset,
+                            transmittedDirection(ray.direction, facing, split.sinTransmitted), !ray.inside, distance};
+            transmitted = trace(child, depth + 1);
+        }
+
+        // The body tints towards blue: red and green are halved.
+        return {0.5f * (reflected.x * R + transmitted.x * T), 0.5f * (reflected.y * R + transmitted.y * T),
+                reflected.z * R + transmitted.z * T};
+    }
+
+    return roomColour(hit.kind);
+}

@@ -1,0 +1,63 @@
+#include "tracer/Fresnel.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+
+namespace {
+
+const float refractionIndex = std::bit_cast<float>(std::uint32_t{0x3FAB5E20});
+
+// The textbook unpolarised reflectance, in double, with g = sqrt(eta^2 + c^2 - 1).
+double textbookReflectance(double c, double eta)
+{
+    const double g = std::sqrt(eta * eta + c * c - 1.0);
+    const double outer = (g - c) * (g - c) / ((g + c) * (g + c));
+    const double inner = (c * (g + c) - 1.0) / (c * (g - c) + 1.0);
+    return 0.5 * outer * (1.0 + inner * inner);
+}
+
+float cosDegrees(double degrees) { return static_cast<float>(std::cos(degrees * std::numbers::pi / 180.0)); }
+
+}  // namespace
+
+TEST(FresnelSplit, MatchesTheTextbookReflectance)
+{
+    const SurfaceSplit headOn = fresnelSplit(1.0f, refractionIndex);
+    const double n = refractionIndex;
+    EXPECT_EQ(headOn.sinTransmitted, 0.0f);
+    EXPECT_NEAR(headOn.reflectance, (n - 1.0) * (n - 1.0) / ((n + 1.0) * (n + 1.0)), 1e-7);
+
+    const SurfaceSplit outside30 = fresnelSplit(cosDegrees(30.0), refractionIndex);
+    EXPECT_NEAR(outside30.sinTransmitted, 0.6694, 1e-4);
+    EXPECT_NEAR(outside30.reflectance, 0.02207, 1e-5);
+    EXPECT_NEAR(outside30.reflectance, textbookReflectance(cosDegrees(30.0), n), 1e-6);
+
+    const float inverse = 1.0f / refractionIndex;
+    const SurfaceSplit inside30 = fresnelSplit(cosDegrees(30.0), inverse);
+    EXPECT_NEAR(inside30.sinTransmitted, 0.3735, 1e-4);
+    EXPECT_NEAR(inside30.reflectance, 0.02636, 1e-5);
+    EXPECT_NEAR(inside30.reflectance, textbookReflectance(cosDegrees(30.0), inverse), 1e-6);
+}
+
+// The sine of incidence is multiplied by eta, so from outside the test on sinT reflects
+// everything beyond about 48.3 degrees, and from inside the test on G does.
+TEST(FresnelSplit, TotalReflectionFromBothSides)
+{
+    EXPECT_EQ(fresnelSplit(cosDegrees(60.0), 1.0f / refractionIndex).reflectance, 1.0f);
+    EXPECT_EQ(fresnelSplit(cosDegrees(50.0), refractionIndex).reflectance, 1.0f);
+    EXPECT_LT(fresnelSplit(cosDegrees(47.0), refractionIndex).reflectance, 1.0f);
+    EXPECT_LT(fresnelSplit(cosDegrees(47.0), 1.0f / refractionIndex).reflectance, 1.0f);
+}
+
+// Rounding can put the cosine of two unit vectors just above 1.
+TEST(FresnelSplit, CosineAboveOneIsHeadOn)
+{
+    const float aboveOne = std::nextafter(1.0f, 2.0f);
+    const SurfaceSplit split = fresnelSplit(aboveOne, refractionIndex);
+    EXPECT_EQ(split.sinTransmitted, 0.0f);
+    EXPECT_NEAR(split.reflectance, 0.02099, 1e-5);
+}

@@ -1,0 +1,122 @@
+#include "tests/tracer/PaintedStackThread.h"
+#include "tests/tracer/TracerTestScene.h"
+#include "tracer/StackHeadroom.h"
+#include "tracer/RenderLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <tuple>
+
+#if LUMORA_OPENMP
+#include <omp.h>
+#endif
+
+// Built into two test programs, one per render loop; LUMORA_OPENMP says which one this is.
+#if LUMORA_OPENMP
+#define RENDER_LOOP ParallelRenderLoop
+#else
+#define RENDER_LOOP SerialRenderLoop
+#endif
+
+namespace {
+
+// The default camera looks into the room at the mirror and at a box standing on the floor.
+std::unique_ptr<TracerTestScene> sceneWithBox()
+{
+    return makeScene(boxModel({-20.0f, 0.0f, -15.0f}, {-5.0f, 25.0f, 0.0f}));
+}
+
+Renderer rendererOfSize(const Scene& scene, std::uint32_t width, std::uint32_t height)
+{
+    return makeRenderer(scene, {.width = std::to_string(width), .height = std::to_string(height)});
+}
+
+// Every element x + width * y holds exactly what tracing that pixel's camera ray gives.
+void expectEveryPixelTraced(const Renderer& renderer)
+{
+    const std::uint32_t width = renderer.m_resolution.x;
+    const std::uint32_t height = renderer.m_resolution.y;
+    ASSERT_EQ(renderer.m_framebuffer.size(), std::size_t{width} * height);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            using Bits = std::array<std::uint32_t, 3>;
+            const Bits expected = std::bit_cast<Bits>(renderer.trace(renderer.primaryRay(x, y), 0));
+            EXPECT_EQ(std::bit_cast<Bits>(renderer.m_framebuffer[x + width * y]), expected) << x << ", " << y;
+        }
+    }
+}
+
+}  // namespace
+
+TEST(RENDER_LOOP, TracesEveryPixelIntoItsElement)
+{
+    const auto scene = sceneWithBox();
+    Renderer renderer = rendererOfSize(*scene, 9, 7);
+    renderer.render();
+    expectEveryPixelTraced(renderer);
+    // Not a blank picture: the room, the mirror and the box give several colours.
+    std::set<std::tuple<float, float, float>> colours;
+    for (const Vec3& colour : renderer.m_framebuffer) {
+        colours.insert({colour.x, colour.y, colour.z});
+    }
+    EXPECT_GE(colours.size(), 4u);
+}
+
+TEST(RENDER_LOOP, EmptyAndSingleColumnPictures)
+{
+    const auto scene = sceneWithBox();
+    for (const auto& [width, height] : {std::pair{0u, 5u}, std::pair{5u, 0u}, std::pair{1u, 6u}}) {
+        Renderer renderer = rendererOfSize(*scene, width, height);
+        renderer.render();
+        expectEveryPixelTraced(renderer);
+    }
+}
+
+TEST(RENDER_LOOP, BannerNamesTheLoop)
+{
+#if LUMORA_OPENMP
+    EXPECT_EQ(renderLoopBanner(), "=====================Using OpenMP=======:");
+#else
+    EXPECT_EQ(renderLoopBanner(), "=============Without Using OpenMP=======:");
+#endif
+}
+
+// The render threads include the calling one, so the headroom is at most the caller's own.
+TEST(RENDER_LOOP, StackHeadroomCoversTheCallingThread)
+{
+    std::size_t own = 0;
+    std::size_t renderThreads = 0;
+    runOnPaintedStack(512 * 1024, [&] {
+        own = currentThreadStackHeadroom();
+        renderThreads = renderThreadStackHeadroom();
+    });
+    EXPECT_LE(renderThreads, own);
+    EXPECT_GT(renderThreads + 16 * 1024, own);
+}
+
+#if LUMORA_OPENMP
+
+// However the columns are shared out, each pixel gets the same colour.
+TEST(RENDER_LOOP, AnyTeamSizeGivesTheSamePicture)
+{
+    const auto scene = sceneWithBox();
+    const int previous = omp_get_max_threads();
+    // Largest team first: LLVM's OpenMP runtime 14 leaks a little when a team grows.
+    for (const int threads : {7, 3, 2, 1}) {
+        omp_set_num_threads(threads);
+        for (const auto& [width, height] : {std::pair{11u, 4u}, std::pair{1u, 3u}}) {
+            Renderer renderer = rendererOfSize(*scene, width, height);
+            renderer.render();
+            expectEveryPixelTraced(renderer);
+        }
+    }
+    omp_set_num_threads(previous);
+}
+
+#endif
