@@ -27,10 +27,11 @@ void Renderer::render()
 {
     for (std::uint32_t y = 0; y < m_resolution.y; ++y) {
         // One fork and join per row; the row's columns are split statically among the default
-        // team. The loop runs over a signed width, so a width above INT32_MAX renders nothing.
-        const auto width = static_cast<std::int32_t>(m_resolution.x);
+        // team. The columns are counted in 64 bits: a 32-bit signed count would skip widths
+        // above INT32_MAX that the serial loop renders.
+        const auto width = static_cast<std::int64_t>(m_resolution.x);
 #pragma omp parallel for schedule(static)
-        for (std::int32_t x = 0; x < width; ++x) {
+        for (std::int64_t x = 0; x < width; ++x) {
             renderPixel(*this, static_cast<std::uint32_t>(x), y);
         }
     }

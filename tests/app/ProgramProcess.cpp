@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/personality.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,12 +77,9 @@ int decodeStatus(int status)
 }
 
 // Only async-signal-safe calls between fork and exec.
-[[noreturn]] void startChild(const char* directory, bool fixedMemoryLayout, int inputFd, int outputFd, int errorFd,
+[[noreturn]] void startChild(const char* directory, int inputFd, int outputFd, int errorFd,
                              char** argv, char** envp)
 {
-    if (fixedMemoryLayout && personality(ADDR_NO_RANDOMIZE) == -1) {
-        _exit(125);
-    }
     if (inputFd < 0) {
         inputFd = open("/dev/null", O_RDONLY);
     }
@@ -118,7 +114,7 @@ ProgramProcess::ProgramProcess(const std::filesystem::path& program, const Progr
 
     m_pid = fork();
     if (m_pid == 0) {
-        startChild(directory.c_str(), options.fixedMemoryLayout, input[0], output[1], error[1], argv.data(), envp.data());
+        startChild(directory.c_str(), input[0], output[1], error[1], argv.data(), envp.data());
     }
     for (int fd : {input[0], output[1], error[1]}) {
         if (fd >= 0) {

@@ -17,13 +17,10 @@ struct ProgramOptions {
     std::vector<std::pair<std::string, std::string>> environment;
     // Standard input: the null device, or a pipe that the test writes and closes.
     bool inputFromPipe = false;
-    // Turns off address-space randomisation, so that the program's stack starts at the same
-    // place on every run and whatever it derives from its stack position repeats exactly.
-    bool fixedMemoryLayout = false;
 };
 
 struct ProgramResult {
-    // The exit code; 125 to 127 when the program could not be started, 128 + the signal
+    // The exit code; 126 or 127 when the program could not be started, 128 + the signal
     // number when a signal ended it, and -1
     // when it had to be stopped because it did not finish in time.
     int exitCode = -1;
