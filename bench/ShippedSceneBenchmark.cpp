@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -11,7 +12,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 // The program's own workload: the shipped model and camera, at a reduced picture size so one
 // render takes seconds. Run from anywhere; the project root is compiled in.

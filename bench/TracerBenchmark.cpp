@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +14,6 @@
 #include <sstream>
 #include <string>
 #include <utility>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -25,14 +25,14 @@ public:
     Icosphere(int levels, Vec3 centre, float radius) : m_centre(centre), m_radius(radius)
     {
         const float g = 1.618034f;  // the golden ratio
-        for (const Vec3& corner : {Vec3{-1, g, 0}, Vec3{1, g, 0}, Vec3{-1, -g, 0}, Vec3{1, -g, 0}, Vec3{0, -1, g},
-                                   Vec3{0, 1, g}, Vec3{0, -1, -g}, Vec3{0, 1, -g}, Vec3{g, 0, -1}, Vec3{g, 0, 1},
-                                   Vec3{-g, 0, -1}, Vec3{-g, 0, 1}}) {
+        for (const Vec3& corner :
+             {Vec3{-1, g, 0}, Vec3{1, g, 0}, Vec3{-1, -g, 0}, Vec3{1, -g, 0}, Vec3{0, -1, g}, Vec3{0, 1, g},
+              Vec3{0, -1, -g}, Vec3{0, 1, -g}, Vec3{g, 0, -1}, Vec3{g, 0, 1}, Vec3{-g, 0, -1}, Vec3{-g, 0, 1}}) {
             addVertex(corner);
         }
-        m_faces = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
-                   {11, 10, 2}, {10, 7, 6}, {7, 1, 8},   {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
-                   {3, 8, 9},  {4, 9, 5},  {2, 4, 11},  {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
+        m_faces = {{0, 11, 5},  {0, 5, 1},  {0, 1, 7},  {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
+                   {11, 10, 2}, {10, 7, 6}, {7, 1, 8},  {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
+                   {3, 8, 9},   {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
         for (int level = 0; level < levels; ++level) {
             subdivide();
         }
@@ -132,7 +132,8 @@ const Fixture& fixture()
         std::normal_distribution<float> anyWay;
         for (std::size_t i = 0; i < made.cameraRays.size(); ++i) {
             const Vec3 origin{inRoom(random), inRoom(random), inRoom(random)};
-            made.scatteredRays.push_back({origin, normalize({anyWay(random), anyWay(random), anyWay(random)}), false, 0.0f});
+            made.scatteredRays.push_back(
+                {origin, normalize({anyWay(random), anyWay(random), anyWay(random)}), false, 0.0f});
         }
         return made;
     }();

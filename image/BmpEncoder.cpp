@@ -46,7 +46,8 @@ bool writeBmp(std::FILE* file, const Picture& picture)
     putLittleEndian(header, 28, 24, 2);                // bits per pixel
     putLittleEndian(header, 34, static_cast<std::uint32_t>(pixelBytes), 4);
 
-    const std::uint8_t* bottomRow = picture.bits() + static_cast<std::ptrdiff_t>(picture.height() - 1) * picture.pitch();
+    const std::uint8_t* bottomRow =
+        picture.bits() + static_cast<std::ptrdiff_t>(picture.height() - 1) * picture.pitch();
     return std::fwrite(header.data(), 1, header.size(), file) == header.size() &&
            std::fwrite(bottomRow, 1, pixelBytes, file) == pixelBytes;
 }

@@ -1,8 +1,8 @@
 #include "image/ReplaceFile.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace {
 

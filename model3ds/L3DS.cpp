@@ -11,10 +11,7 @@ L3DS::L3DS() = default;
 
 L3DS::~L3DS() = default;
 
-bool L3DS::loadFile(const char* path)
-{
-    return readWholeFile(path) && parseBuffer();
-}
+bool L3DS::loadFile(const char* path) { return readWholeFile(path) && parseBuffer(); }
 
 bool L3DS::loadFromMemory(const std::uint8_t* data, std::size_t size)
 {

@@ -9,15 +9,9 @@ constexpr std::uint32_t headerSize = 6;
 
 }  // namespace
 
-void L3DS::seek(std::uint32_t offset)
-{
-    m_readPos = offset < m_bufferSize ? offset : m_bufferSize - 1;
-}
+void L3DS::seek(std::uint32_t offset) { m_readPos = offset < m_bufferSize ? offset : m_bufferSize - 1; }
 
-void L3DS::gotoChunk(const LChunk& chunk)
-{
-    seek(chunk.start);
-}
+void L3DS::gotoChunk(const LChunk& chunk) { seek(chunk.start); }
 
 std::uint32_t L3DS::readLittleEndian(std::uint32_t width)
 {
@@ -32,25 +26,13 @@ std::uint32_t L3DS::readLittleEndian(std::uint32_t width)
     return value;
 }
 
-std::uint8_t L3DS::readByte()
-{
-    return static_cast<std::uint8_t>(readLittleEndian(1));
-}
+std::uint8_t L3DS::readByte() { return static_cast<std::uint8_t>(readLittleEndian(1)); }
 
-std::uint16_t L3DS::readWord()
-{
-    return static_cast<std::uint16_t>(readLittleEndian(2));
-}
+std::uint16_t L3DS::readWord() { return static_cast<std::uint16_t>(readLittleEndian(2)); }
 
-std::uint32_t L3DS::readDword()
-{
-    return readLittleEndian(4);
-}
+std::uint32_t L3DS::readDword() { return readLittleEndian(4); }
 
-float L3DS::readFloat()
-{
-    return std::bit_cast<float>(readLittleEndian(4));
-}
+float L3DS::readFloat() { return std::bit_cast<float>(readLittleEndian(4)); }
 
 Vec3 L3DS::readVector()
 {

@@ -76,10 +76,7 @@ void L3DS::readMaterial(const LChunk& chunk)
     m_materials.back().m_id = static_cast<std::int32_t>(m_materials.size() - 1);
 }
 
-float L3DS::readClampedPercentage()
-{
-    return std::clamp(readPercentage(readChunk()), 0.0f, 1.0f);
-}
+float L3DS::readClampedPercentage() { return std::clamp(readPercentage(readChunk()), 0.0f, 1.0f); }
 
 // The strength comes first, then the file name. Without a file name in second place the
 // whole material is dropped (false). An empty file name is recorded as "auto"; a given one

@@ -17,10 +17,7 @@ Object* findByName(std::vector<Object>& objects, const std::string& name)
 LImporter::LImporter() = default;
 
 // Objects go in the order clear() gives: meshes, then lights, then materials.
-LImporter::~LImporter()
-{
-    LImporter::clear();
-}
+LImporter::~LImporter() { LImporter::clear(); }
 
 void LImporter::clear()
 {
@@ -29,42 +26,18 @@ void LImporter::clear()
     m_materials.clear();
 }
 
-std::uint32_t LImporter::getMeshCount() const
-{
-    return static_cast<std::uint32_t>(m_meshes.size());
-}
+std::uint32_t LImporter::getMeshCount() const { return static_cast<std::uint32_t>(m_meshes.size()); }
 
-std::uint32_t LImporter::getLightCount() const
-{
-    return static_cast<std::uint32_t>(m_lights.size());
-}
+std::uint32_t LImporter::getLightCount() const { return static_cast<std::uint32_t>(m_lights.size()); }
 
-std::uint32_t LImporter::getMaterialCount() const
-{
-    return static_cast<std::uint32_t>(m_materials.size());
-}
+std::uint32_t LImporter::getMaterialCount() const { return static_cast<std::uint32_t>(m_materials.size()); }
 
-LMesh& LImporter::getMesh(std::uint32_t index)
-{
-    return m_meshes[index];
-}
+LMesh& LImporter::getMesh(std::uint32_t index) { return m_meshes[index]; }
 
-LLight& LImporter::getLight(std::uint32_t index)
-{
-    return m_lights[index];
-}
+LLight& LImporter::getLight(std::uint32_t index) { return m_lights[index]; }
 
-LMaterial& LImporter::getMaterial(std::uint32_t index)
-{
-    return m_materials[index];
-}
+LMaterial& LImporter::getMaterial(std::uint32_t index) { return m_materials[index]; }
 
-LMesh* LImporter::findMesh(const std::string& name)
-{
-    return findByName(m_meshes, name);
-}
+LMesh* LImporter::findMesh(const std::string& name) { return findByName(m_meshes, name); }
 
-LMaterial* LImporter::findMaterial(const std::string& name)
-{
-    return findByName(m_materials, name);
-}
+LMaterial* LImporter::findMaterial(const std::string& name) { return findByName(m_materials, name); }

@@ -12,17 +12,11 @@ void LMatrix::setIdentity()
     m[15] = 1.0f;
 }
 
-LMesh::LMesh()
-{
-    m_localMatrix.setIdentity();
-}
+LMesh::LMesh() { m_localMatrix.setIdentity(); }
 
 // The lists release their own storage; the matrix returns to identity, the state in which
 // every mesh both starts and ends.
-LMesh::~LMesh()
-{
-    m_localMatrix.setIdentity();
-}
+LMesh::~LMesh() { m_localMatrix.setIdentity(); }
 
 void LMesh::resizeVertexLists(std::size_t count)
 {

@@ -6,10 +6,7 @@
 
 namespace {
 
-Vec3 divide(Vec3 vector, float divisor)
-{
-    return {vector.x / divisor, vector.y / divisor, vector.z / divisor};
-}
+Vec3 divide(Vec3 vector, float divisor) { return {vector.x / divisor, vector.y / divisor, vector.z / divisor}; }
 
 // The directions in which u and v grow across the face. Texture coordinates that span no
 // area (r = 0, as in a mesh without any) give non-finite results on purpose: they mark the

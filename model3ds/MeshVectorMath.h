@@ -4,10 +4,7 @@
 #include "tracer/Vec3.h"
 
 // The position of a mesh vertex, without its w.
-inline Vec3 positionOf(const LVertex& vertex)
-{
-    return {vertex.x, vertex.y, vertex.z};
-}
+inline Vec3 positionOf(const LVertex& vertex) { return {vertex.x, vertex.y, vertex.z}; }
 
 // Unlike the tracer's normalize, a zero vector stays zero: degenerate faces and unused
 // vertices keep a zero normal instead of turning non-finite.

@@ -17,14 +17,14 @@ namespace {
 std::string loadFailureDetail(const tinyxml2::XMLDocument& document, const std::string& path)
 {
     switch (document.ErrorID()) {
-    case tinyxml2::XML_ERROR_FILE_NOT_FOUND:
-    case tinyxml2::XML_ERROR_FILE_COULD_NOT_BE_OPENED:
-    case tinyxml2::XML_ERROR_FILE_READ_ERROR:
-    case tinyxml2::XML_ERROR_EMPTY_DOCUMENT:
-        return path;
-    default:
-        const char* text = document.ErrorStr();
-        return text == nullptr || *text == '\0' ? path : text;
+        case tinyxml2::XML_ERROR_FILE_NOT_FOUND:
+        case tinyxml2::XML_ERROR_FILE_COULD_NOT_BE_OPENED:
+        case tinyxml2::XML_ERROR_FILE_READ_ERROR:
+        case tinyxml2::XML_ERROR_EMPTY_DOCUMENT:
+            return path;
+        default:
+            const char* text = document.ErrorStr();
+            return text == nullptr || *text == '\0' ? path : text;
     }
 }
 
@@ -35,7 +35,7 @@ void refuseOversizedPicture(Resolution resolution)
     const std::uint32_t mostPixels = std::numeric_limits<std::uint32_t>::max();
     if (pixelCount > mostPixels) {
         throw "Error in reading xml file. Parameter \"m_resolution\" asks for " + std::to_string(resolution.x) + " x " +
-              std::to_string(resolution.y) + " pixels; at most " + std::to_string(mostPixels) + " fit in one picture.";
+            std::to_string(resolution.y) + " pixels; at most " + std::to_string(mostPixels) + " fit in one picture.";
     }
 }
 
@@ -45,15 +45,12 @@ void refuseTooDeepRecursion(std::uint32_t maxDepth)
     const std::uint32_t deepest = deepestTraceDepth(renderThreadStackHeadroom());
     if (maxDepth > deepest) {
         throw "Error in reading xml file. Parameter \"max_depth_\" is " + std::to_string(maxDepth) +
-              "; the deepest recursion that fits on the render threads' stacks is " + std::to_string(deepest) + ".";
+            "; the deepest recursion that fits on the render threads' stacks is " + std::to_string(deepest) + ".";
     }
 }
 
 // The tangent of half the full view angle: the half angle in float, the tangent in double.
-float halfAngleTangent(float fullAngle)
-{
-    return static_cast<float>(std::tan(static_cast<double>(fullAngle * 0.5f)));
-}
+float halfAngleTangent(float fullAngle) { return static_cast<float>(std::tan(static_cast<double>(fullAngle * 0.5f))); }
 
 }  // namespace
 
@@ -61,8 +58,8 @@ Renderer::Renderer(const Scene* scene, std::string settingsPath) : m_scene(scene
 {
     tinyxml2::XMLDocument document;
     if (document.LoadFile(settingsPath.c_str()) != tinyxml2::XML_SUCCESS) {
-        throw "Can not load file \"" + settingsPath + "\". tinyxml2 error: \"" + loadFailureDetail(document, settingsPath) +
-              "\".";
+        throw "Can not load file \"" + settingsPath + "\". tinyxml2 error: \"" +
+            loadFailureDetail(document, settingsPath) + "\".";
     }
     const tinyxml2::XMLElement* root = document.FirstChildElement();
 

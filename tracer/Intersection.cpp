@@ -49,7 +49,7 @@ struct RoomSurface {
     HitKind kind;
 };
 constexpr RoomSurface kRoomSurfaces[] = {
-    {&Scene::m_mirror, Mirror},   {&Scene::m_backWall, BackWall},   {&Scene::m_floor, Floor},
+    {&Scene::m_mirror, Mirror},   {&Scene::m_backWall, BackWall}, {&Scene::m_floor, Floor},
     {&Scene::m_ceiling, Ceiling}, {&Scene::m_leftWall, LeftWall}, {&Scene::m_rightWall, RightWall},
 };
 

@@ -44,7 +44,7 @@ public:
     ViewAngle m_viewAngle{};
     Resolution m_resolution{};
     std::vector<Vec3> m_framebuffer;  // pixel (x, y) at x + width * y; row 0 is the bottom row
-    const Scene* m_scene = nullptr;    // not owned; outlives the renderer
+    const Scene* m_scene = nullptr;   // not owned; outlives the renderer
     Vec3 m_screenRight{};
     Vec3 m_screenUp{};
     std::uint32_t max_depth_ = 0;

@@ -14,17 +14,17 @@ constexpr float kMinimumWeight = 1e-7f;
 Vec3 roomColour(std::int32_t kind)
 {
     switch (kind) {
-    case Floor:
-    case Ceiling:
-        return {1.0f, 1.0f, 1.0f};
-    case LeftWall:
-        return {1.0f, 0.0f, 0.0f};
-    case RightWall:
-        return {0.0f, 1.0f, 0.0f};
-    case BackWall:
-        return {1.0f, 1.0f, 0.0f};
-    default:
-        return kBlack;
+        case Floor:
+        case Ceiling:
+            return {1.0f, 1.0f, 1.0f};
+        case LeftWall:
+            return {1.0f, 0.0f, 0.0f};
+        case RightWall:
+            return {0.0f, 1.0f, 0.0f};
+        case BackWall:
+            return {1.0f, 1.0f, 0.0f};
+        default:
+            return kBlack;
     }
 }
 
@@ -49,8 +49,8 @@ FacingHit facingHit(const Ray& ray, float t, const TriangleCorners& corners)
 
 Ray reflectedRay(const Ray& ray, const FacingHit& hit, float distance)
 {
-    return {hit.point + hit.normal * kSurfaceOffset, ray.direction + hit.normal * (2.0f * hit.cosIncidence),
-            ray.inside, distance};
+    return {hit.point + hit.normal * kSurfaceOffset, ray.direction + hit.normal * (2.0f * hit.cosIncidence), ray.inside,
+            distance};
 }
 
 // The refracted direction: the unit tangential part of the incoming direction times sinT, bent

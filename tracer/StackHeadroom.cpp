@@ -1,9 +1,9 @@
 #include "tracer/StackHeadroom.h"
 
-#include <cstdint>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <cstdint>
 
 namespace {
 

@@ -32,12 +32,18 @@ std::array<Vec3, 8> boxCorners()
 
 // Two triangles per side, counter-clockwise as seen from outside.
 constexpr std::array<std::array<std::uint16_t, 3>, 12> boxTriangles{{
-    {0, 2, 3}, {0, 3, 1},  // z low
-    {4, 5, 7}, {4, 7, 6},  // z high
-    {0, 4, 6}, {0, 6, 2},  // x low
-    {1, 3, 7}, {1, 7, 5},  // x high
-    {0, 1, 5}, {0, 5, 4},  // y low
-    {2, 6, 7}, {2, 7, 3},  // y high
+    {0, 2, 3},
+    {0, 3, 1},  // z low
+    {4, 5, 7},
+    {4, 7, 6},  // z high
+    {0, 4, 6},
+    {0, 6, 2},  // x low
+    {1, 3, 7},
+    {1, 7, 5},  // x high
+    {0, 1, 5},
+    {0, 5, 4},  // y low
+    {2, 6, 7},
+    {2, 7, 3},  // y high
 }};
 
 void writeLight(ChunkWriter& writer)

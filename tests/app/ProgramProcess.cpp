@@ -77,14 +77,13 @@ int decodeStatus(int status)
 }
 
 // Only async-signal-safe calls between fork and exec.
-[[noreturn]] void startChild(const char* directory, int inputFd, int outputFd, int errorFd,
-                             char** argv, char** envp)
+[[noreturn]] void startChild(const char* directory, int inputFd, int outputFd, int errorFd, char** argv, char** envp)
 {
     if (inputFd < 0) {
         inputFd = open("/dev/null", O_RDONLY);
     }
-    if (chdir(directory) != 0 || inputFd < 0 || dup2(inputFd, STDIN_FILENO) < 0
-        || dup2(outputFd, STDOUT_FILENO) < 0 || dup2(errorFd, STDERR_FILENO) < 0) {
+    if (chdir(directory) != 0 || inputFd < 0 || dup2(inputFd, STDIN_FILENO) < 0 || dup2(outputFd, STDOUT_FILENO) < 0 ||
+        dup2(errorFd, STDERR_FILENO) < 0) {
         _exit(126);
     }
     execve(argv[0], argv, envp);

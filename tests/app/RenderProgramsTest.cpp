@@ -174,8 +174,8 @@ TEST_P(RenderDepthLimitTest, DeepestAcceptedDepthIsRenderedWithRaysTrappedInside
     const auto refusal = failedRunLines(modelCountLines(1, 1, 0), testing::MatchesRegex("Error\\. .*\"max_depth_\".*"));
 
     // The camera sits inside the box (world y from -36 to -20, as the scene places the model
-    // 40 below the origin) and looks along a diagonal: every ray meets every side at about 55 degrees, beyond the angle of
-    // total reflection, so it bounces inside until the depth limit ends it.
+    // 40 below the origin) and looks along a diagonal: every ray meets every side at about 55 degrees, beyond the angle
+    // of total reflection, so it bounces inside until the depth limit ends it.
     SettingsValues trapped;
     trapped.posX = "1.25";
     trapped.posY = "-27.5";
@@ -213,7 +213,8 @@ TEST_P(RenderDepthLimitTest, DeepestAcceptedDepthIsRenderedWithRaysTrappedInside
     trapped.maxDepth = std::to_string(limit);
     folder.writeSettings(settingsXml(trapped));
     const ProgramResult atLimit = folder.run(GetParam().path, runOptions);
-    EXPECT_THAT(outputLines(atLimit.output), ElementsAreArray(completeRunLines(modelCountLines(1, 1, 0), GetParam().banner)))
+    EXPECT_THAT(outputLines(atLimit.output),
+                ElementsAreArray(completeRunLines(modelCountLines(1, 1, 0), GetParam().banner)))
         << atLimit.errorOutput;
     EXPECT_EQ(atLimit.exitCode, 0);
     // Black everywhere: no ray left the box, so every one of them recursed to the limit.

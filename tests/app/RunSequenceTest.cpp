@@ -127,8 +127,8 @@ TEST_P(RunSequenceTest, MissingSettingsFileShowsThePathTwice)
 TEST_P(RunSequenceTest, MalformedSettingsFileReportsTheParserDetail)
 {
     m_folder.writeSettings("<settings><m_pos value_x=\"0\" value_y=\"0\" value_z=\"40\"></settings>");
-    expectSettingsFailure(testing::MatchesRegex(
-        "Error\\. Can not load file \"scene_settings\\.xml\"\\. tinyxml2 error: \".+\"\\."));
+    expectSettingsFailure(
+        testing::MatchesRegex("Error\\. Can not load file \"scene_settings\\.xml\"\\. tinyxml2 error: \".+\"\\."));
 }
 
 TEST_P(RunSequenceTest, UnreadableParameterIsNamedWithItsComponent)
@@ -183,7 +183,8 @@ TEST_P(RunSequenceTest, ModelWithoutMeshIsRefusedBeforeRendering)
         SCOPED_TRACE(c.name);
         c.prepare();
         const ProgramResult result = run();
-        EXPECT_THAT(outputLines(result.output), ElementsAreArray(failedRunLines(modelCountLines(0, c.lights, 0), noMesh)));
+        EXPECT_THAT(outputLines(result.output),
+                    ElementsAreArray(failedRunLines(modelCountLines(0, c.lights, 0), noMesh)));
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_FALSE(std::filesystem::exists(m_folder.imagePath()));
     }
@@ -195,8 +196,9 @@ TEST_P(RunSequenceTest, FailedSaveIsAnErrorWithoutTimingLine)
     // stops any writer.
     std::filesystem::create_directory(m_folder.imagePath());
     const ProgramResult result = run();
-    EXPECT_THAT(outputLines(result.output),
-                ElementsAreArray(failedRunLines(modelCountLines(1, 1, 0), "Error. Can not save image \"Result1.png\".")));
+    EXPECT_THAT(
+        outputLines(result.output),
+        ElementsAreArray(failedRunLines(modelCountLines(1, 1, 0), "Error. Can not save image \"Result1.png\".")));
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(std::filesystem::is_directory(m_folder.imagePath()));
     EXPECT_TRUE(std::filesystem::is_empty(m_folder.imagePath()));

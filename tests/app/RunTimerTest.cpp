@@ -33,8 +33,8 @@ protected:
     }
 
     // The number printed by report(), after the clocks have moved on by the given amounts.
-    std::string reportedNumber(std::int32_t startMilliseconds, std::int32_t endMilliseconds,
-                               std::int64_t startSeconds, std::int64_t endSeconds)
+    std::string reportedNumber(std::int32_t startMilliseconds, std::int32_t endMilliseconds, std::int64_t startSeconds,
+                               std::int64_t endSeconds)
     {
         ManualClocks manual{startMilliseconds, startSeconds};
         const RunTimer timer(manual.clocks());
@@ -120,7 +120,8 @@ TEST_F(RunTimerTest, SystemClocksMeasureElapsedTime)
     EXPECT_GT(seconds, 1577836800);
     const std::int32_t first = clocks.milliseconds();
     const std::int32_t second = clocks.milliseconds();
-    const auto forward = static_cast<std::int32_t>(static_cast<std::uint32_t>(second) - static_cast<std::uint32_t>(first));
+    const auto forward =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(second) - static_cast<std::uint32_t>(first));
     EXPECT_GE(forward, 0);
 }
 

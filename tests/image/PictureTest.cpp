@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <set>
 #include <string>
-#include <sys/resource.h>
 
 namespace {
 

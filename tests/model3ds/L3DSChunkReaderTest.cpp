@@ -25,10 +25,7 @@ public:
     using L3DS::seek;
 };
 
-std::vector<std::uint8_t> text(const char* letters)
-{
-    return {letters, letters + std::strlen(letters) + 1};
-}
+std::vector<std::uint8_t> text(const char* letters) { return {letters, letters + std::strlen(letters) + 1}; }
 
 TEST(L3DSChunkReader, ReadsLittleEndianUpToTheLastByteAndZeroBeyond)
 {

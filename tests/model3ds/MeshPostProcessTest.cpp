@@ -23,15 +23,9 @@ void expectNear(Vec3 actual, Vec3 expected)
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-void expectNan(Vec3 vector)
-{
-    EXPECT_TRUE(std::isnan(vector.x) && std::isnan(vector.y) && std::isnan(vector.z));
-}
+void expectNan(Vec3 vector) { EXPECT_TRUE(std::isnan(vector.x) && std::isnan(vector.y) && std::isnan(vector.z)); }
 
-Vec3 positionOf(const LVertex& vertex)
-{
-    return {vertex.x, vertex.y, vertex.z};
-}
+Vec3 positionOf(const LVertex& vertex) { return {vertex.x, vertex.y, vertex.z}; }
 
 LMesh meshWithVertices(const std::vector<Vec3>& positions)
 {

@@ -26,9 +26,15 @@ void expectRoom(const Scene& scene)
         {"mirror", scene.m_mirror, {{20, -10, 0}, {0, -10, -20}, {20, 10, 0}, {0, 10, -20}}, {{0, 2, 1}, {3, 1, 2}}},
         {"ceiling", scene.m_ceiling, {{40, 40, 40}, {40, 40, -40}, {-40, 40, -40}, {-40, 40, 40}}, wallTriangles},
         {"floor", scene.m_floor, {{40, -40, 40}, {40, -40, -40}, {-40, -40, -40}, {-40, -40, 40}}, wallTriangles},
-        {"left wall", scene.m_leftWall, {{-40, -40, 40}, {-40, -40, -40}, {-40, 40, -40}, {-40, 40, 40}}, wallTriangles},
+        {"left wall",
+         scene.m_leftWall,
+         {{-40, -40, 40}, {-40, -40, -40}, {-40, 40, -40}, {-40, 40, 40}},
+         wallTriangles},
         {"right wall", scene.m_rightWall, {{40, -40, 40}, {40, -40, -40}, {40, 40, -40}, {40, 40, 40}}, wallTriangles},
-        {"back wall", scene.m_backWall, {{-40, -40, -40}, {40, -40, -40}, {40, 40, -40}, {-40, 40, -40}}, wallTriangles},
+        {"back wall",
+         scene.m_backWall,
+         {{-40, -40, -40}, {40, -40, -40}, {40, 40, -40}, {-40, 40, -40}},
+         wallTriangles},
     };
     for (const ExpectedList& expected : room) {
         SCOPED_TRACE(expected.name);

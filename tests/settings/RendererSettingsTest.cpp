@@ -153,7 +153,8 @@ TEST(RendererSettings, MissingOrEmptyFileNamesThePathTwice)
     const TempDir dir;
     const std::string missing = "no_such_folder/scene_settings.xml";
     ASSERT_FALSE(std::filesystem::exists(missing));
-    for (const std::string& path : {missing, dir.write("empty.xml", "").string(), dir.write("blank.xml", "  \n").string()}) {
+    for (const std::string& path :
+         {missing, dir.write("empty.xml", "").string(), dir.write("blank.xml", "  \n").string()}) {
         try {
             Renderer(nullptr, path);
             ADD_FAILURE() << path << " was accepted";
@@ -202,12 +203,14 @@ TEST(RendererSettings, RefusesAPictureWhosePixelCountExceeds32Bits)
     SettingsValues values;
     values.width = "70000";
     values.height = "70000";
-    EXPECT_EQ(loadError(values), "Error in reading xml file. Parameter \"m_resolution\" asks for 70000 x 70000 pixels; "
-                                 "at most 4294967295 fit in one picture.");
+    EXPECT_EQ(loadError(values),
+              "Error in reading xml file. Parameter \"m_resolution\" asks for 70000 x 70000 pixels; "
+              "at most 4294967295 fit in one picture.");
     values.width = "65536";
     values.height = "65536";
     values.maxDepth = "4294967295";
-    EXPECT_TRUE(loadError(values).starts_with("Error in reading xml file. Parameter \"m_resolution\" asks for 65536 x 65536"));
+    EXPECT_TRUE(
+        loadError(values).starts_with("Error in reading xml file. Parameter \"m_resolution\" asks for 65536 x 65536"));
     values.minEnergy = "abc";
     EXPECT_EQ(loadError(values), parameterMessage("min_energy_.x"));
 }

@@ -8,8 +8,8 @@
 struct DecodedPng {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    int bitDepth = 0;   // bits per sample as stored in the file
-    int colorType = 0;  // PNG colour type as stored in the file (2 = RGB without alpha)
+    int bitDepth = 0;               // bits per sample as stored in the file
+    int colorType = 0;              // PNG colour type as stored in the file (2 = RGB without alpha)
     std::vector<std::uint8_t> rgb;  // width * height * 3 bytes, rows without padding
 
     // The red, green and blue bytes of the pixel in column x of row y (row 0 is the top).

@@ -5,10 +5,7 @@
 namespace {
 
 // The right triangle (0,0,0), (1,0,0), (0,1,0) in the plane z = 0.
-TriangleList unitTriangle()
-{
-    return {{{0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}}, {{0, 1, 2}}};
-}
+TriangleList unitTriangle() { return {{{0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}}, {{0, 1, 2}}}; }
 
 Ray downZ(float x, float y, float z) { return Ray{{x, y, z}, {0.0f, 0.0f, -1.0f}, false, 0.0f}; }
 
@@ -27,10 +24,10 @@ TEST(IntersectList, EdgesCornersAndTheSurfaceItselfCount)
 {
     const TriangleList triangle = unitTriangle();
     expectHit(intersectList(triangle, downZ(0.25f, 0.25f, 5.0f)), 5.0f, ListHit, 0);
-    expectHit(intersectList(triangle, downZ(0.0f, 0.5f, 5.0f)), 5.0f, ListHit, 0);  // u = 0
-    expectHit(intersectList(triangle, downZ(0.5f, 0.0f, 5.0f)), 5.0f, ListHit, 0);  // v = 0
-    expectHit(intersectList(triangle, downZ(0.5f, 0.5f, 5.0f)), 5.0f, ListHit, 0);  // u + v = 1
-    expectHit(intersectList(triangle, downZ(0.0f, 0.0f, 5.0f)), 5.0f, ListHit, 0);  // a corner
+    expectHit(intersectList(triangle, downZ(0.0f, 0.5f, 5.0f)), 5.0f, ListHit, 0);    // u = 0
+    expectHit(intersectList(triangle, downZ(0.5f, 0.0f, 5.0f)), 5.0f, ListHit, 0);    // v = 0
+    expectHit(intersectList(triangle, downZ(0.5f, 0.5f, 5.0f)), 5.0f, ListHit, 0);    // u + v = 1
+    expectHit(intersectList(triangle, downZ(0.0f, 0.0f, 5.0f)), 5.0f, ListHit, 0);    // a corner
     expectHit(intersectList(triangle, downZ(0.25f, 0.25f, 0.0f)), 0.0f, ListHit, 0);  // origin on it
 
     expectMiss(intersectList(triangle, downZ(0.5f, 0.5001f, 5.0f)));
@@ -70,8 +67,8 @@ TEST(NearestHit, TiesGoToTheModelThenToTheEarlierSurface)
     // A model face lying on the floor: the model is drawn 40 lower than its own coordinates.
     const auto scene = makeScene({{{-30.0f, 0.0f, -30.0f}, {30.0f, 0.0f, -30.0f}, {0.0f, 0.0f, 30.0f}}, {{0, 1, 2}}});
     // A mirror laid flat on the back wall.
-    scene->m_mirror.vertices = {{-40.0f, -40.0f, -40.0f}, {40.0f, -40.0f, -40.0f}, {40.0f, 40.0f, -40.0f},
-                                {-40.0f, 40.0f, -40.0f}};
+    scene->m_mirror.vertices = {
+        {-40.0f, -40.0f, -40.0f}, {40.0f, -40.0f, -40.0f}, {40.0f, 40.0f, -40.0f}, {-40.0f, 40.0f, -40.0f}};
     const Renderer renderer = makeRenderer(*scene, {});
 
     expectHit(renderer.nearestHit(Ray{{-5.0f, 0.0f, 5.0f}, {0.0f, -1.0f, 0.0f}, false, 0.0f}), 40.0f, Model, 0);

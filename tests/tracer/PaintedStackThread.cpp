@@ -1,10 +1,10 @@
 #include "tests/tracer/PaintedStackThread.h"
 
-#include <cstring>
 #include <pthread.h>
-#include <stdexcept>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <cstring>
+#include <stdexcept>
 
 namespace {
 

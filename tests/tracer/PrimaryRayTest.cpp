@@ -12,7 +12,13 @@ namespace {
 SettingsValues twoByTwoCamera()
 {
     const std::string quarterTurn = floatText(std::numbers::pi_v<float> / 2.0f);
-    return {.posX = "1", .posY = "2", .posZ = "3", .angleX = quarterTurn, .angleY = quarterTurn, .width = "2", .height = "2"};
+    return {.posX = "1",
+            .posY = "2",
+            .posZ = "3",
+            .angleX = quarterTurn,
+            .angleY = quarterTurn,
+            .width = "2",
+            .height = "2"};
 }
 
 void expectDirection(const Ray& ray, float x, float y, float z)

@@ -1,7 +1,7 @@
 #include "tests/tracer/PaintedStackThread.h"
 #include "tests/tracer/TracerTestScene.h"
-#include "tracer/StackHeadroom.h"
 #include "tracer/RenderLoop.h"
+#include "tracer/StackHeadroom.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@ TestModel boxModel(Vec3 low, Vec3 high)
     TestModel model;
     // Corner i has the high x when bit 0 is set, the high y for bit 1, the high z for bit 2.
     for (int corner = 0; corner < 8; ++corner) {
-        model.vertices.push_back({(corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
-                                  (corner & 4) ? high.z : low.z});
+        model.vertices.push_back(
+            {(corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y, (corner & 4) ? high.z : low.z});
     }
     model.faces = {{0, 2, 6}, {0, 6, 4}, {1, 5, 7}, {1, 7, 3}, {0, 4, 5}, {0, 5, 1},
                    {2, 3, 7}, {2, 7, 6}, {0, 1, 3}, {0, 3, 2}, {4, 6, 7}, {4, 7, 5}};

@@ -180,12 +180,12 @@ void writeMaterials(ChunkWriter& out)
 std::string_view materialOf(Surface surface)
 {
     switch (surface) {
-    case Surface::CrystalPrism:
-        return prismMaterial;
-    case Surface::CrystalTip:
-        return tipMaterial;
-    case Surface::Pedestal:
-        return pedestalMaterial;
+        case Surface::CrystalPrism:
+            return prismMaterial;
+        case Surface::CrystalTip:
+            return tipMaterial;
+        case Surface::Pedestal:
+            return pedestalMaterial;
     }
     throw std::logic_error("a surface without a material");
 }
@@ -349,8 +349,7 @@ CrystalModelSummary crystalModelSummary()
 {
     const std::vector<MeshObject> meshes = modelMeshes();
     return {static_cast<std::uint32_t>(meshes.size()), static_cast<std::uint32_t>(lightNames.size()),
-            static_cast<std::uint32_t>(materialNames.size()),
-            static_cast<std::uint32_t>(layOutCrystalCluster().size()),
+            static_cast<std::uint32_t>(materialNames.size()), static_cast<std::uint32_t>(layOutCrystalCluster().size()),
             static_cast<std::uint32_t>(meshes.front().geometry.triangles.size())};
 }
 

@@ -131,7 +131,12 @@ MeshGeometry buildPedestalMesh()
                                       (corner & 4) != 0 ? halfWidth : -halfWidth});
     }
     constexpr std::array<std::array<std::uint16_t, 4>, 6> faces{{
-        {0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5},
+        {0, 2, 3, 1},
+        {4, 5, 7, 6},
+        {0, 1, 5, 4},
+        {2, 6, 7, 3},
+        {0, 4, 6, 2},
+        {1, 3, 7, 5},
     }};
     for (const auto& face : faces) {
         builder.quad(face[0], face[1], face[2], face[3], 1, Surface::Pedestal);

@@ -14,9 +14,8 @@ int main(int argc, char** argv)
         writeCrystalModel(argv[1]);
         const CrystalModelSummary summary = crystalModelSummary();
         std::cerr << "wrote " << argv[1] << ": " << summary.crystalCount << " crystals, "
-                  << summary.crystalTriangleCount << " triangles in the first of " << summary.meshCount
-                  << " meshes, " << summary.lightCount << " lights, " << summary.materialCount << " materials"
-                  << std::endl;
+                  << summary.crystalTriangleCount << " triangles in the first of " << summary.meshCount << " meshes, "
+                  << summary.lightCount << " lights, " << summary.materialCount << " materials" << std::endl;
     } catch (const std::exception& error) {
         std::cerr << error.what() << std::endl;
         return 1;
