@@ -89,11 +89,14 @@ bool L3DS::parse()
     LChunk object{ChunkId::Object};
     while (findChunk(object, editor)) {
         readString(m_objName, static_cast<int>(sizeof m_objName) - 1);
-        const LChunk content = readChunk();
-        if (content.id == ChunkId::Mesh) {
-            readMesh(content);
-        } else if (content.id == ChunkId::Light) {
-            readLight(content);
+        // Content running past its object would be read again by the objects after it.
+        LChunk content;
+        if (readSubChunk(m_readPos, object, content)) {
+            if (content.id == ChunkId::Mesh) {
+                readMesh(content);
+            } else if (content.id == ChunkId::Light) {
+                readLight(content);
+            }
         }
         seek(object.end);
     }

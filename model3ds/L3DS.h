@@ -62,8 +62,9 @@ private:
     float readClampedPercentage();
     bool readReflectionMap(LMap& map);
 
-    void readVertices(LMesh& mesh);
-    void readTexCoords(LMesh& mesh);
+    std::uint16_t readCount(const LChunk& chunk, std::uint32_t recordSize);
+    void readVertices(const LChunk& chunk, LMesh& mesh);
+    void readTexCoords(const LChunk& chunk, LMesh& mesh);
     void readLocalMatrix(LMesh& mesh);
     void readFaceMaterial(LMesh& mesh);
 };

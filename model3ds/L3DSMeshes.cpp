@@ -8,6 +8,10 @@
 namespace {
 
 constexpr int maxFaceMaterialName = 20;
+// Bytes in the file per vertex (x, y, z), texture coordinate (u, v) and face (a, b, c, flags).
+constexpr std::uint32_t vertexRecordSize = 12;
+constexpr std::uint32_t texCoordRecordSize = 8;
+constexpr std::uint32_t faceRecordSize = 8;
 // A face that no face-material chunk names has no material.
 constexpr std::int32_t noMaterial = -1;
 
@@ -35,10 +39,10 @@ void L3DS::readMesh(const LChunk& chunk)
     for (std::uint32_t offset = chunk.start; readSubChunk(offset, chunk, sub); offset = sub.end) {
         switch (sub.id) {
             case ChunkId::VertexList:
-                readVertices(mesh);
+                readVertices(sub, mesh);
                 break;
             case ChunkId::TexCoords:
-                readTexCoords(mesh);
+                readTexCoords(sub, mesh);
                 break;
             case ChunkId::LocalMatrix:
                 readLocalMatrix(mesh);
@@ -54,10 +58,19 @@ void L3DS::readMesh(const LChunk& chunk)
     m_meshes.push_back(std::move(mesh));
 }
 
-// The count sizes the lists even when the chunk ends early: missing values read as 0.
-void L3DS::readVertices(LMesh& mesh)
+// A count is believed only as far as its chunk has room for the records. A lying count
+// would otherwise let every few bytes of a file claim megabytes of lists; a file cut short
+// keeps its chunk lengths, so its counts still size the lists and missing values read as 0.
+std::uint16_t L3DS::readCount(const LChunk& chunk, std::uint32_t recordSize)
 {
-    mesh.resizeVertexLists(readWord());
+    const std::uint16_t count = readWord();
+    const std::uint32_t room = chunk.end > m_readPos ? (chunk.end - m_readPos) / recordSize : 0;
+    return static_cast<std::uint16_t>(std::min<std::uint32_t>(count, room));
+}
+
+void L3DS::readVertices(const LChunk& chunk, LMesh& mesh)
+{
+    mesh.resizeVertexLists(readCount(chunk, vertexRecordSize));
     for (LVertex& vertex : mesh.m_vertices) {
         const Vec3 position = readVector();
         vertex = {position.x, position.y, position.z, 1.0f};
@@ -66,9 +79,9 @@ void L3DS::readVertices(LMesh& mesh)
 
 // Before any vertex list the coordinates size the per-vertex lists themselves. Records past
 // the vertex count have nowhere to go and are left unread.
-void L3DS::readTexCoords(LMesh& mesh)
+void L3DS::readTexCoords(const LChunk& chunk, LMesh& mesh)
 {
-    const std::uint16_t count = readWord();
+    const std::uint16_t count = readCount(chunk, texCoordRecordSize);
     if (mesh.m_vertices.empty()) {
         mesh.resizeVertexLists(count);
     }
@@ -95,7 +108,7 @@ void L3DS::readLocalMatrix(LMesh& mesh)
 void L3DS::readFaceList(const LChunk& chunk, LMesh& mesh)
 {
     gotoChunk(chunk);
-    const std::uint16_t count = readWord();
+    const std::uint16_t count = readCount(chunk, faceRecordSize);
     mesh.m_faces.resize(count);
     mesh.m_faceIndices.resize(count);
     const Vec3 zero{0.0f, 0.0f, 0.0f};

@@ -91,11 +91,11 @@ TEST(L3DSCrashers, FaceIndexPastVertices)
     EXPECT_EQ(mesh.m_vertices.size(), 3u);
 }
 
-// Counts are 16-bit, so a lie costs at most 65535 entries: they size the lists, and the
-// missing values read as 0.
+// A count larger than its chunk can hold sizes the list only to the records that are there.
 TEST(L3DSCrashers, HugeCounts)
 {
     TestImporter model;
+    model.m_postProcessLevel = -1;
     ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
         material(w, "m");
         meshObject(w, "named faces", [&](ChunkWriter&) {
@@ -108,16 +108,69 @@ TEST(L3DSCrashers, HugeCounts)
             });
         });
         meshObject(w, "huge", [&](ChunkWriter&) {
-            w.chunk(0x4140, [&] { w.word(65535); });
-            w.chunk(0x4110, [&] { w.word(65535); });
-            w.chunk(0x4120, [&] { w.word(65535); });
+            w.chunk(0x4140, [&] {
+                w.word(65535);
+                reals(w, {0.25f, 0.75f});
+            });
+            w.chunk(0x4110, [&] {
+                w.word(65535);
+                reals(w, {1, 2, 3, 4, 5, 6});
+            });
+            w.chunk(0x4120, [&] {
+                w.word(65535);
+                for (const std::uint16_t value : {0, 1, 1, 0}) {
+                    w.word(value);
+                }
+            });
         });
     })));
     ASSERT_EQ(model.getMeshCount(), 2u);
     EXPECT_EQ(model.getMesh(0).m_faces[0].materialId, 0);
     const LMesh& huge = model.getMesh(1);
-    EXPECT_EQ(huge.m_vertices.size(), 65535u);
-    EXPECT_EQ(huge.m_faces.size(), 65535u);
+    ASSERT_EQ(huge.m_vertices.size(), 2u);
+    EXPECT_EQ(huge.m_vertices[1].x, 4.0f);
+    EXPECT_EQ(huge.m_texCoords[0].v, 0.75f);
+    ASSERT_EQ(huge.m_faces.size(), 1u);
+    EXPECT_EQ(huge.m_faces[0].c, 1);
+}
+
+// Thousands of tiny objects each claiming 65535 vertices and faces would ask for gigabytes
+// if the counts alone sized the lists.
+TEST(L3DSCrashers, ManyObjectsWithLyingCounts)
+{
+    const int objectCount = 2000;
+    TestImporter model;
+    ASSERT_TRUE(model.load(modelFile([&](ChunkWriter& w) {
+        for (int i = 0; i < objectCount; ++i) {
+            meshObject(w, "liar", [&](ChunkWriter&) {
+                w.chunk(0x4110, [&] { w.word(65535); });
+                w.chunk(0x4120, [&] { w.word(65535); });
+            });
+        }
+    })));
+    ASSERT_EQ(model.getMeshCount(), static_cast<std::uint32_t>(objectCount));
+    for (std::uint32_t i = 0; i < model.getMeshCount(); ++i) {
+        ASSERT_TRUE(model.getMesh(i).m_vertices.empty());
+        ASSERT_TRUE(model.getMesh(i).m_faces.empty());
+    }
+}
+
+// A mesh running past its object would overlap the objects after it, so that one vertex
+// list could be read once for every object before it: such a mesh is not read.
+TEST(L3DSCrashers, MeshPastItsObject)
+{
+    TestImporter model;
+    model.m_postProcessLevel = -1;
+    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
+        w.chunk(0x4000, [&] {
+            w.string("overlong");
+            w.header(0x4100, 6 + 1000);
+        });
+        meshObject(w, "after", triangle);
+    })));
+    ASSERT_EQ(model.getMeshCount(), 1u);
+    EXPECT_EQ(model.getMesh(0).getName(), "after");
+    EXPECT_EQ(model.getMesh(0).m_faces.size(), 1u);
 }
 
 // The walks descend by fixed levels, never by recursion over what the file nests.
