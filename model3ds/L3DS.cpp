@@ -85,6 +85,11 @@ bool L3DS::parse()
         seek(material.end);
     }
 
+    m_materialsByName.clear();  // a load cut short by an exception may have left entries
+    for (const LMaterial& known : m_materials) {
+        m_materialsByName.try_emplace(known.getName(), &known);
+    }
+
     seek(editor.start);
     LChunk object{ChunkId::Object};
     while (findChunk(object, editor)) {
@@ -100,6 +105,8 @@ bool L3DS::parse()
         }
         seek(object.end);
     }
+
+    m_materialsByName.clear();
 
     // The keyframer chunk (0xB000) only animates the objects read above and changes nothing
     // in the model, so it is not visited.

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 
 // Importer for the 3DS chunk format. The whole file is read with one read, parsed from
 // memory and released before the load returns. Loading never throws an error of its own
@@ -67,4 +69,8 @@ private:
     void readTexCoords(const LChunk& chunk, LMesh& mesh);
     void readLocalMatrix(LMesh& mesh);
     void readFaceMaterial(LMesh& mesh);
+
+    // findMaterial's answers by name, made once all materials are read: a file may hold
+    // many materials and many face-material chunks, and a scan for each would be quadratic.
+    std::unordered_map<std::string_view, const LMaterial*> m_materialsByName;
 };

@@ -146,10 +146,11 @@ void L3DS::readFaceMaterial(LMesh& mesh)
     if (readString(name, maxFaceMaterialName) == maxFaceMaterialName - 1 && m_buffer[m_readPos - 1] != 0) {
         skipString();
     }
-    const LMaterial* material = findMaterial(name);
-    if (material == nullptr) {
+    const auto found = m_materialsByName.find(name);
+    if (found == m_materialsByName.end()) {
         return;
     }
+    const LMaterial* material = found->second;
     mesh.m_materialIds.push_back(material->m_id);
     const std::uint16_t count = readWord();
     for (std::uint16_t i = 0; i < count; ++i) {

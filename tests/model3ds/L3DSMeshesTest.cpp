@@ -57,7 +57,7 @@ TEST(L3DSMeshes, TexCoordsBeforeVerticesAndTheLocalMatrix)
     EXPECT_EQ(fewer.m_texCoords[0].v, 0.2f);
 }
 
-// Materials come after the object in the file and are still found.
+// Materials come after the object in the file and are still found; the first of a name wins.
 TEST(L3DSMeshes, FacesSmoothingGroupsAndMaterials)
 {
     const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXY";
@@ -80,6 +80,7 @@ TEST(L3DSMeshes, FacesSmoothingGroupsAndMaterials)
                                      material(w, "red");
                                      material(w, "blue");
                                      material(w, longName.substr(0, 19));
+                                     material(w, "red");  // a second of that name is never found
                                  }));
     ASSERT_EQ(mesh.m_faces.size(), 3u);
     ASSERT_EQ(mesh.m_faceIndices.size(), 3u);
