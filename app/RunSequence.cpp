@@ -41,10 +41,10 @@ int waitForKey(int exitCode)
 
 }  // namespace
 
-int runRenderJob()
+int runReported(const std::function<void()>& job)
 {
     try {
-        renderAndSave();
+        job();
     } catch (const std::string& message) {
         std::cout << "Error. " << message << std::endl;
         return waitForKey(1);
@@ -58,3 +58,5 @@ int runRenderJob()
     std::cout << "Success." << std::endl;
     return waitForKey(0);
 }
+
+int runRenderJob() { return runReported(renderAndSave); }

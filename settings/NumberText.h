@@ -11,5 +11,6 @@
 bool parseNumberText(const char* text, float& value);
 
 // Decimal digits with an optional sign; a leading minus wraps the value modulo 2^32, so "-1" is
-// 4294967295. A magnitude beyond 4294967295 is refused rather than silently cut to 32 bits.
+// 4294967295. scanf leaves a magnitude beyond 4294967295 undefined (C libraries cut it to some
+// 32-bit value), so it is refused: a picture 4294967296 pixels wide must not become 0 wide.
 bool parseNumberText(const char* text, std::uint32_t& value);

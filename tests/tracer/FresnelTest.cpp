@@ -43,6 +43,23 @@ TEST(FresnelSplit, MatchesTheTextbookReflectance)
     EXPECT_NEAR(inside30.reflectance, textbookReflectance(cosDegrees(30.0), inverse), 1e-6);
 }
 
+// The same cases to the last bit: the expected values were worked out apart from this code,
+// one single-precision operation at a time in the order the reflectance formula is written,
+// with the square roots taken in double and rounded.
+TEST(FresnelSplit, EveryStepIsSinglePrecisionInTheWrittenOrder)
+{
+    const SurfaceSplit headOn = fresnelSplit(1.0f, refractionIndex);
+    EXPECT_EQ(headOn.reflectance, 0x1.57d452p-6f);
+
+    const SurfaceSplit outside30 = fresnelSplit(cosDegrees(30.0), refractionIndex);
+    EXPECT_EQ(outside30.reflectance, 0x1.69917ep-6f);
+    EXPECT_EQ(outside30.sinTransmitted, 0x1.56bc4p-1f);
+
+    const SurfaceSplit inside30 = fresnelSplit(cosDegrees(30.0), 1.0f / refractionIndex);
+    EXPECT_EQ(inside30.reflectance, 0x1.afe37cp-6f);
+    EXPECT_EQ(inside30.sinTransmitted, 0x1.7e6ddep-2f);
+}
+
 // The sine of incidence is multiplied by eta, so from outside the test on sinT reflects
 // everything beyond about 48.3 degrees, and from inside the test on G does.
 TEST(FresnelSplit, TotalReflectionFromBothSides)
