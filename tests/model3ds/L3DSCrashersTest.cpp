@@ -22,7 +22,13 @@ TEST(L3DSCrashers, ZeroLengthChunkEndsItsLevel)
                 w.header(0xA100, length);
             });
             meshObject(w, "kept", [&](ChunkWriter&) {
-                triangle(w);
+                vertexList(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+                faceList(w, {{0, 1, 2}}, [&](ChunkWriter&) {
+                    w.chunk(0x4170, [] {});  // header only, 6 bytes: a chunk like any other
+                    faceMaterial(w, "kept", {0});
+                    w.header(0x4150, length);
+                    w.dword(9);
+                });
                 w.header(0x4110, length);
             });
             objectBlock(w, "lamp", 0x4600, [&](ChunkWriter&) {
@@ -35,7 +41,9 @@ TEST(L3DSCrashers, ZeroLengthChunkEndsItsLevel)
         EXPECT_EQ(model.getMaterialCount(), 1u);
         EXPECT_EQ(model.getLightCount(), 1u);
         ASSERT_EQ(model.getMeshCount(), 1u);
-        EXPECT_EQ(model.getMesh(0).m_faces.size(), 1u);
+        ASSERT_EQ(model.getMesh(0).m_faces.size(), 1u);
+        EXPECT_EQ(model.getMesh(0).m_faces[0].materialId, 0);
+        EXPECT_EQ(model.getMesh(0).m_faces[0].smoothingGroup, 1u);
     }
 }
 
