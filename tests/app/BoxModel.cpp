@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -30,21 +31,12 @@ std::array<Vec3, 8> boxCorners()
     return corners;
 }
 
-// Two triangles per side, counter-clockwise as seen from outside.
-constexpr std::array<std::array<std::uint16_t, 3>, 12> boxTriangles{{
-    {0, 2, 3},
-    {0, 3, 1},  // z low
-    {4, 5, 7},
-    {4, 7, 6},  // z high
-    {0, 4, 6},
-    {0, 6, 2},  // x low
-    {1, 3, 7},
-    {1, 7, 5},  // x high
-    {0, 1, 5},
-    {0, 5, 4},  // y low
-    {2, 6, 7},
-    {2, 7, 3},  // y high
-}};
+// Two triangles per side, counter-clockwise as seen from outside; the sides low and high in
+// z, then in x, then in y.
+constexpr std::array<std::uint16_t, 3> boxTriangles[] = {
+    {0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 4, 6}, {0, 6, 2},
+    {1, 3, 7}, {1, 7, 5}, {0, 1, 5}, {0, 5, 4}, {2, 6, 7}, {2, 7, 3},
+};
 
 void writeLight(ChunkWriter& writer)
 {
@@ -84,7 +76,7 @@ std::string boxModelFile()
                     }
                 });
                 writer.chunk(faceListChunk, [&] {
-                    writer.word(static_cast<std::uint16_t>(boxTriangles.size()));
+                    writer.word(static_cast<std::uint16_t>(std::size(boxTriangles)));
                     for (const auto& triangle : boxTriangles) {
                         for (std::uint16_t index : triangle) {
                             writer.word(index);
