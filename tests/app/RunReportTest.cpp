@@ -52,18 +52,13 @@ TEST(RunReport, CompleteJobSucceeds)
 
 TEST(RunReport, EachKindOfFailureHasItsOwnLine)
 {
-    const Report own = runWithTwoKeysWaiting([] { throw std::string("The model is gone."); });
-    EXPECT_EQ(own.output, "Error. The model is gone.\n" + waitLine);
-    EXPECT_EQ(own.exitCode, 1);
-    EXPECT_EQ(own.nextKey, 'y');
-
-    const Report standard = runWithTwoKeysWaiting([] { throw std::bad_alloc(); });
-    EXPECT_EQ(standard.output, "Error. Unexpected exception. Message: std::bad_alloc\n" + waitLine);
-    EXPECT_EQ(standard.exitCode, 1);
-    EXPECT_EQ(standard.nextKey, 'y');
-
-    const Report other = runWithTwoKeysWaiting([] { throw 42; });
-    EXPECT_EQ(other.output, "Fatal error. Unhandled exception.\n" + waitLine);
-    EXPECT_EQ(other.exitCode, 1);
-    EXPECT_EQ(other.nextKey, 'y');
+    const auto expectFailure = [](const std::function<void()>& job, const std::string& errorLine) {
+        const Report report = runWithTwoKeysWaiting(job);
+        EXPECT_EQ(report.output, errorLine + "\n" + waitLine);
+        EXPECT_EQ(report.exitCode, 1);
+        EXPECT_EQ(report.nextKey, 'y');
+    };
+    expectFailure([] { throw std::string("The model is gone."); }, "Error. The model is gone.");
+    expectFailure([] { throw std::bad_alloc(); }, "Error. Unexpected exception. Message: std::bad_alloc");
+    expectFailure([] { throw 42; }, "Fatal error. Unhandled exception.");
 }
