@@ -2,7 +2,7 @@
 
 #include "model3ds/LColor3.h"
 #include "model3ds/LObject.h"
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 // A light of the model, named after the object block that holds it.
 class LLight : public LObject {

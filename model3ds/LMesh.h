@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model3ds/LObject.h"
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model3ds/LMesh.h"
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 // The position of a mesh vertex, without its w.
 inline Vec3 positionOf(const LVertex& vertex) { return {vertex.x, vertex.y, vertex.z}; }

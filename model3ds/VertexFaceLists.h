@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model3ds/LMesh.h"
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 #include <cstdint>
 #include <vector>

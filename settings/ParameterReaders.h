@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tracer/Renderer.h"
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 #include <cstdint>
 #include <string>

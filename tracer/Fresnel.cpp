@@ -1,6 +1,6 @@
 #include "tracer/Fresnel.h"
 
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 SurfaceSplit fresnelSplit(float cosIncidence, float eta)
 {

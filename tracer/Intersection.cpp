@@ -1,33 +1,11 @@
 #include "tracer/Renderer.h"
 #include "tracer/TriangleCorners.h"
+#include "tracer/TriangleStrike.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace {
-
-// Moller-Trumbore with true divisions by det and no epsilon: both faces count, and hits on an
-// edge, a corner or at t = 0 are accepted. The four comparisons are the only filters, so a
-// NaN quotient is not rejected.
-inline bool strikeTriangle(const TriangleCorners& corners, Vec3 origin, Vec3 direction, float& t)
-{
-    const Vec3 e1 = corners.p1 - corners.p0;
-    const Vec3 e2 = corners.p2 - corners.p0;
-    const Vec3 s = origin - corners.p0;
-    const Vec3 P = cross(direction, e2);
-    const float det = dot(P, e1);
-    const float u = dot(P, s) / det;
-    if (u < 0.0f) {
-        return false;
-    }
-    const Vec3 Q = cross(s, e1);
-    const float v = dot(Q, direction) / det;
-    if (v < 0.0f || u + v > 1.0f) {
-        return false;
-    }
-    t = dot(Q, e2) / det;
-    return !(t < 0.0f);
-}
 
 // The nearest struck triangle in storage order; at equal distance the earlier one stays.
 template <typename CornersOf>

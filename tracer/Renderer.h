@@ -1,10 +1,10 @@
 #pragma once
 
+#include "maths/Ray.h"
+#include "maths/Vec3.h"
 #include "scene/Scene.h"
 #include "scene/TriangleList.h"
 #include "tracer/HitRecord.h"
-#include "tracer/Ray.h"
-#include "tracer/Vec3.h"
 
 #include <cstdint>
 #include <string>
@@ -32,6 +32,9 @@ public:
     void render();
     Vec3 trace(Ray ray, std::uint32_t depth) const;
     Vec3 shade(const Ray& ray, const HitRecord& hit, std::uint32_t depth) const;
+    // trace, which also appends every ray it follows to rays: this one, then each secondary
+    // ray in the order traced. For tests and benchmarks that need the rays of a real scene.
+    Vec3 traceRecordingRays(Ray ray, std::uint32_t depth, std::vector<Ray>& rays) const;
     HitRecord intersectModel(const Ray& ray) const;
     HitRecord nearestHit(const Ray& ray) const;
     // Throws a std::string message when the picture cannot be written.
@@ -49,6 +52,13 @@ public:
     Vec3 m_screenUp{};
     std::uint32_t max_depth_ = 0;
     float min_energy_ = 0.0f;
+
+private:
+    // The recursion of trace and shade, telling visitRay of every ray before it is searched.
+    template <typename RayVisitor>
+    Vec3 traceVisiting(Ray ray, std::uint32_t depth, RayVisitor& visitRay) const;
+    template <typename RayVisitor>
+    Vec3 shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t depth, RayVisitor& visitRay) const;
 };
 
 // The nearest triangle of one room surface, reported as ListHit, or the empty record.

@@ -71,13 +71,48 @@ Vec3 transmittedDirection(Vec3 direction, const FacingHit& hit, float sinT)
 
 }  // namespace
 
+namespace {
+
+// trace and shade as the programs run them: nothing to tell.
+struct IgnoreRays {
+    void operator()(const Ray&) const {}
+};
+
+struct AppendRays {
+    std::vector<Ray>& rays;
+    void operator()(const Ray& ray) const { rays.push_back(ray); }
+};
+
+}  // namespace
+
 Vec3 Renderer::trace(Ray ray, std::uint32_t depth) const
 {
-    const HitRecord hit = nearestHit(ray);
-    return shade(ray, hit, depth);
+    IgnoreRays ignore;
+    return traceVisiting(ray, depth, ignore);
 }
 
 Vec3 Renderer::shade(const Ray& ray, const HitRecord& hit, std::uint32_t depth) const
+{
+    IgnoreRays ignore;
+    return shadeVisiting(ray, hit, depth, ignore);
+}
+
+Vec3 Renderer::traceRecordingRays(Ray ray, std::uint32_t depth, std::vector<Ray>& rays) const
+{
+    AppendRays append{rays};
+    return traceVisiting(ray, depth, append);
+}
+
+template <typename RayVisitor>
+Vec3 Renderer::traceVisiting(Ray ray, std::uint32_t depth, RayVisitor& visitRay) const
+{
+    visitRay(ray);
+    const HitRecord hit = nearestHit(ray);
+    return shadeVisiting(ray, hit, depth, visitRay);
+}
+
+template <typename RayVisitor>
+Vec3 Renderer::shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t depth, RayVisitor& visitRay) const
 {
     const float distance = ray.distance + hit.t;
     if (min_energy_ > 1.0f / (distance * distance)) {
@@ -90,7 +125,7 @@ Vec3 Renderer::shade(const Ray& ray, const HitRecord& hit, std::uint32_t depth) 
         }
         const FacingHit facing = facingHit(ray, hit.t, listTriangleCorners(m_scene->m_mirror, hit.index));
         // An ideal mirror: the reflection arrives without loss.
-        return trace(reflectedRay(ray, facing, distance), depth + 1);
+        return traceVisiting(reflectedRay(ray, facing, distance), depth + 1, visitRay);
     }
 
     if (hit.kind == Model) {
@@ -106,14 +141,14 @@ Vec3 Renderer::shade(const Ray& ray, const HitRecord& hit, std::uint32_t depth) 
 
         Vec3 reflected = kBlack;
         if (R > kMinimumWeight) {
-            reflected = trace(reflectedRay(ray, facing, distance), depth + 1);
+            reflected = traceVisiting(reflectedRay(ray, facing, distance), depth + 1, visitRay);
         }
         const float T = 1.0f - R;
         Vec3 transmitted = kBlack;
         if (T > kMinimumWeight) {
             const Ray child{facing.point - facing.normal * kSurfaceOffset,
                             transmittedDirection(ray.direction, facing, split.sinTransmitted), !ray.inside, distance};
-            transmitted = trace(child, depth + 1);
+            transmitted = traceVisiting(child, depth + 1, visitRay);
         }
 
         // The body tints towards blue: red and green are halved.

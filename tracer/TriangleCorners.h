@@ -1,8 +1,8 @@
 #pragma once
 
+#include "maths/Vec3.h"
 #include "model3ds/LMesh.h"
 #include "scene/TriangleList.h"
-#include "tracer/Vec3.h"
 
 #include <cstddef>
 

@@ -1,7 +1,7 @@
 #include "tests/app/BoxModel.h"
 
 #include "tools/chunkwriter/ChunkWriter.h"
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 #include <array>
 #include <cstdint>

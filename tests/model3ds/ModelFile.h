@@ -2,7 +2,7 @@
 
 #include "model3ds/L3DS.h"
 #include "tools/chunkwriter/ChunkWriter.h"
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 #include <array>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "scene/Scene.h"
 #include "tests/support/SettingsFile.h"
 #include "tracer/Renderer.h"
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 #include <memory>
 #include <vector>

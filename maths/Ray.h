@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracer/Vec3.h"
+#include "maths/Vec3.h"
 
 // One ray of the tracer. Built once and never changed; each recursion level builds its own.
 struct Ray {
