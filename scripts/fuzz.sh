@@ -14,8 +14,8 @@ cmake --build "$build" -j2 --target lumora_fuzz_load_model test_l3ds_loader test
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
 mkdir "$corpus/seeds" "$corpus/found"
-# Seeds: the shared 3DS fixtures and every model the loader's tests build in memory.
-cp ../shared/fixtures/3ds/*.3[dD][sS] "$corpus/seeds/"
+# Seeds: the 3DS fixtures and every model the loader's tests build in memory.
+cp tests/model3ds/fixtures/*.3[dD][sS] "$corpus/seeds/"
 for test in test_l3ds_loader test_l3ds_robustness; do
   LUMORA_SOURCE_DIR="$PWD" LUMORA_SEED_DIR="$corpus/seeds" "$build/bin/$test" >/dev/null
 done

@@ -101,7 +101,7 @@ bool TestImporter::load(const Bytes& bytes)
     return loadFromMemory(bytes.data(), bytes.size());
 }
 
-std::filesystem::path fixtureDir() { return sourceDir() / ".." / "shared" / "fixtures" / "3ds"; }
+std::filesystem::path fixtureDir() { return sourceDir() / "tests" / "model3ds" / "fixtures"; }
 
 std::vector<std::filesystem::path> fixtureFiles()
 {

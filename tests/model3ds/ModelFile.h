@@ -44,6 +44,6 @@ public:
     bool load(const Bytes& bytes);
 };
 
-// The 3DS models every test run must read: the shared fixture folder beside the project.
+// The 3DS models from other tools that every test run must read, kept in the repository.
 std::filesystem::path fixtureDir();
 std::vector<std::filesystem::path> fixtureFiles();
