@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-// The chunk ids the 3DS loader recognises; every other id is skipped by its length.
+// The 3DS chunk ids this project names. The loader recognises the ones in the first part and
+// skips every other id by its length; the model writers also produce the ones at the end.
 namespace ChunkId {
 
 inline constexpr std::uint16_t Main = 0x4D4D;
@@ -48,5 +49,19 @@ inline constexpr std::uint16_t SmoothingGroups = 0x4150;
 inline constexpr std::uint16_t LocalMatrix = 0x4160;
 inline constexpr std::uint16_t Light = 0x4600;
 inline constexpr std::uint16_t Spotlight = 0x4610;
+
+// Skipped by the loader: format versions, the unit scale, cameras and the keyframer's
+// animation of the objects above.
+inline constexpr std::uint16_t Version = 0x0002;
+inline constexpr std::uint16_t MeshVersion = 0x3D3E;
+inline constexpr std::uint16_t MasterScale = 0x0100;
+inline constexpr std::uint16_t Camera = 0x4700;
+inline constexpr std::uint16_t Keyframer = 0xB000;
+inline constexpr std::uint16_t ObjectNode = 0xB002;
+inline constexpr std::uint16_t NodeHeader = 0xB010;
+inline constexpr std::uint16_t Pivot = 0xB013;
+inline constexpr std::uint16_t PositionTrack = 0xB020;
+inline constexpr std::uint16_t RotationTrack = 0xB021;
+inline constexpr std::uint16_t ScaleTrack = 0xB022;
 
 }  // namespace ChunkId

@@ -18,24 +18,24 @@ TEST(L3DSCrashers, ZeroLengthChunkEndsItsLevel)
         TestImporter model;
         ASSERT_TRUE(model.load(modelFile([&](ChunkWriter& w) {
             material(w, "kept", [&](ChunkWriter&) {
-                w.chunk(0xA200, [&] { w.header(0xA300, length); });
-                w.header(0xA100, length);
+                w.chunk(ChunkId::TexMap1, [&] { w.header(ChunkId::MapFileName, length); });
+                w.header(ChunkId::Shading, length);
             });
             meshObject(w, "kept", [&](ChunkWriter&) {
                 vertexList(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
                 faceList(w, {{0, 1, 2}}, [&](ChunkWriter&) {
                     w.chunk(0x4170, [] {});  // header only, 6 bytes: a chunk like any other
                     faceMaterial(w, "kept", {0});
-                    w.header(0x4150, length);
+                    w.header(ChunkId::SmoothingGroups, length);
                     w.dword(9);
                 });
-                w.header(0x4110, length);
+                w.header(ChunkId::VertexList, length);
             });
-            objectBlock(w, "lamp", 0x4600, [&](ChunkWriter&) {
+            objectBlock(w, "lamp", ChunkId::Light, [&](ChunkWriter&) {
                 reals(w, {0, 0, 0});
-                w.header(0x0010, length);
+                w.header(ChunkId::ColorFloat, length);
             });
-            w.header(0x4000, length);
+            w.header(ChunkId::Object, length);
             meshObject(w, "unreached", [](ChunkWriter&) {});
         })));
         EXPECT_EQ(model.getMaterialCount(), 1u);
@@ -53,10 +53,10 @@ TEST(L3DSCrashers, ChunkLengthPastParentOrFile)
     model.m_postProcessLevel = -1;
     ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
         meshObject(w, "overlong", [&](ChunkWriter&) {
-            w.header(0x4110, 1000);  // runs past its mesh: not read, and the mesh walk ends
+            w.header(ChunkId::VertexList, 1000);  // runs past its mesh: not read, and the mesh walk ends
             w.word(1);
             reals(w, {1, 2, 3});
-            w.chunk(0x4110, [&] { w.word(2); });
+            w.chunk(ChunkId::VertexList, [&] { w.word(2); });
         });
         meshObject(w, "after", triangle);
     })));
@@ -68,7 +68,7 @@ TEST(L3DSCrashers, ChunkLengthPastParentOrFile)
     // values read as 0.
     Bytes truncated = modelFile([](ChunkWriter& w) {
         meshObject(w, "cut", [&](ChunkWriter&) {
-            w.chunk(0x4110, [&] {
+            w.chunk(ChunkId::VertexList, [&] {
                 w.word(3);
                 reals(w, {1, 2, 3, 4, 5, 6, 7, 8, 9});
             });
@@ -109,22 +109,22 @@ TEST(L3DSCrashers, HugeCounts)
         meshObject(w, "named faces", [&](ChunkWriter&) {
             triangle(w);
             faceList(w, {{0, 1, 2}}, [&](ChunkWriter&) {
-                w.chunk(0x4130, [&] {
+                w.chunk(ChunkId::FaceMaterial, [&] {
                     w.string("m");
                     w.word(65535);
                 });
             });
         });
         meshObject(w, "huge", [&](ChunkWriter&) {
-            w.chunk(0x4140, [&] {
+            w.chunk(ChunkId::TexCoords, [&] {
                 w.word(65535);
                 reals(w, {0.25f, 0.75f});
             });
-            w.chunk(0x4110, [&] {
+            w.chunk(ChunkId::VertexList, [&] {
                 w.word(65535);
                 reals(w, {1, 2, 3, 4, 5, 6});
             });
-            w.chunk(0x4120, [&] {
+            w.chunk(ChunkId::FaceList, [&] {
                 w.word(65535);
                 for (const std::uint16_t value : {0, 1, 1, 0}) {
                     w.word(value);
@@ -151,8 +151,8 @@ TEST(L3DSCrashers, ManyObjectsWithLyingCounts)
     ASSERT_TRUE(model.load(modelFile([&](ChunkWriter& w) {
         for (int i = 0; i < objectCount; ++i) {
             meshObject(w, "liar", [&](ChunkWriter&) {
-                w.chunk(0x4110, [&] { w.word(65535); });
-                w.chunk(0x4120, [&] { w.word(65535); });
+                w.chunk(ChunkId::VertexList, [&] { w.word(65535); });
+                w.chunk(ChunkId::FaceList, [&] { w.word(65535); });
             });
         }
     })));
@@ -170,9 +170,9 @@ TEST(L3DSCrashers, MeshPastItsObject)
     TestImporter model;
     model.m_postProcessLevel = -1;
     ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
-        w.chunk(0x4000, [&] {
+        w.chunk(ChunkId::Object, [&] {
             w.string("overlong");
-            w.header(0x4100, 6 + 1000);
+            w.header(ChunkId::Mesh, 6 + 1000);
         });
         meshObject(w, "after", triangle);
     })));
@@ -189,7 +189,7 @@ TEST(L3DSCrashers, DeepNesting)
         meshObject(w, "nested", [&](ChunkWriter&) {
             triangle(w);
             for (int depth = 0; depth < 100000; ++depth) {
-                w.begin(depth % 2 == 0 ? 0x4100 : 0x4000);
+                w.begin(depth % 2 == 0 ? ChunkId::Mesh : ChunkId::Object);
             }
             for (int depth = 0; depth < 100000; ++depth) {
                 w.end();

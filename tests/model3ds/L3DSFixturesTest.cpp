@@ -104,32 +104,32 @@ std::uint32_t lengthAt(const Bytes& bytes, std::size_t offset)
 std::size_t childrenOffset(const Bytes& bytes, std::uint16_t id, std::size_t start)
 {
     switch (id) {
-        case 0x4D4D:
-        case 0x3D3D:
-        case 0xAFFF:
-        case 0xB000:
-        case 0xB002:
-        case 0x4100:
-        case 0xA010:
-        case 0xA020:
-        case 0xA030:
-        case 0xA040:
-        case 0xA050:
-        case 0xA200:
-        case 0xA204:
-        case 0xA210:
-        case 0xA220:
-        case 0xA230:
-        case 0xA33A:
+        case ChunkId::Main:
+        case ChunkId::Editor:
+        case ChunkId::Material:
+        case ChunkId::Keyframer:
+        case ChunkId::ObjectNode:
+        case ChunkId::Mesh:
+        case ChunkId::Ambient:
+        case ChunkId::Diffuse:
+        case ChunkId::Specular:
+        case ChunkId::Shininess:
+        case ChunkId::Transparency:
+        case ChunkId::TexMap1:
+        case ChunkId::SpecularMap:
+        case ChunkId::OpacityMap:
+        case ChunkId::ReflectionMap:
+        case ChunkId::BumpMap:
+        case ChunkId::TexMap2:
             return start;
-        case 0x4000:
+        case ChunkId::Object:
             while (start < bytes.size() && bytes[start] != 0) {
                 ++start;
             }
             return start + 1;
-        case 0x4120:
+        case ChunkId::FaceList:
             return start + 2 + 8 * std::size_t{static_cast<std::uint16_t>(bytes[start] | bytes[start + 1] << 8)};
-        case 0x4600:
+        case ChunkId::Light:
             return start + 12;
         default:
             return 0;

@@ -8,18 +8,14 @@ TEST(L3DSLights, PositionColourAndSpotlight)
 {
     TestImporter model;
     ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
-        objectBlock(w, "spot", 0x4600, [&](ChunkWriter&) {
+        objectBlock(w, "spot", ChunkId::Light, [&](ChunkWriter&) {
             reals(w, {1, 2, 3});
-            w.chunk(0x0013, [&] { reals(w, {0.5f, 0.25f, 1.0f}); });
-            w.chunk(0x4610, [&] { reals(w, {4, 5, 6, 30, 45}); });
+            w.chunk(ChunkId::ColorFloatGamma, [&] { reals(w, {0.5f, 0.25f, 1.0f}); });
+            w.chunk(ChunkId::Spotlight, [&] { reals(w, {4, 5, 6, 30, 45}); });
         });
-        objectBlock(w, "omni", 0x4600, [&](ChunkWriter&) {
+        objectBlock(w, "omni", ChunkId::Light, [&](ChunkWriter&) {
             reals(w, {-1, -2, -3});
-            w.chunk(0x0011, [&] {
-                for (const std::uint8_t channel : {0, 51, 255}) {
-                    w.byte(channel);
-                }
-            });
+            colorBytes(w, 0, 51, 255);
         });
     })));
     ASSERT_EQ(model.getLightCount(), 2u);

@@ -6,14 +6,9 @@
 
 namespace {
 
-void percentWord(ChunkWriter& w, std::int16_t percent)
-{
-    w.chunk(0x0030, [&] { w.word(static_cast<std::uint16_t>(percent)); });
-}
-
 void fileName(ChunkWriter& w, std::string_view name)
 {
-    w.chunk(0xA300, [&] { w.string(name); });
+    w.chunk(ChunkId::MapFileName, [&] { w.string(name); });
 }
 
 TEST(L3DSMaterials, ColoursPercentagesAndShading)
@@ -21,22 +16,16 @@ TEST(L3DSMaterials, ColoursPercentagesAndShading)
     TestImporter model;
     ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
         material(w, "painted", [&](ChunkWriter&) {
-            w.chunk(0xA010, [&] {
-                w.chunk(0x0011, [&] {
-                    for (const std::uint8_t channel : {255, 128, 0}) {
-                        w.byte(channel);
-                    }
-                });
-            });
-            w.chunk(0xA020, [&] { w.chunk(0x0010, [&] { reals(w, {0.25f, 2.0f, -1.0f}); }); });
-            w.chunk(0xA030, [&] { w.chunk(0x0020, [&] { reals(w, {0.5f, 0.5f, 0.5f}); }); });
-            w.chunk(0xA040, [&] { percentWord(w, 150); });
-            w.chunk(0xA050, [&] { w.chunk(0x0031, [&] { w.real(0.25f); }); });
-            w.chunk(0xA085, [] {});
-            w.chunk(0xA100, [&] { w.word(3); });
-            w.chunk(0xA100, [&] { w.word(7); });
+            w.chunk(ChunkId::Ambient, [&] { colorBytes(w, 255, 128, 0); });
+            w.chunk(ChunkId::Diffuse, [&] { colorFloats(w, 0.25f, 2.0f, -1.0f); });
+            w.chunk(ChunkId::Specular, [&] { w.chunk(0x0020, [&] { reals(w, {0.5f, 0.5f, 0.5f}); }); });
+            w.chunk(ChunkId::Shininess, [&] { percentWord(w, 150); });
+            w.chunk(ChunkId::Transparency, [&] { w.chunk(ChunkId::PercentFloat, [&] { w.real(0.25f); }); });
+            w.chunk(ChunkId::WireframeShading, [] {});
+            w.chunk(ChunkId::Shading, [&] { w.word(3); });
+            w.chunk(ChunkId::Shading, [&] { w.word(7); });
         });
-        material(w, "dull", [&](ChunkWriter&) { w.chunk(0xA040, [&] { percentWord(w, -20); }); });
+        material(w, "dull", [&](ChunkWriter&) { w.chunk(ChunkId::Shininess, [&] { percentWord(w, -20); }); });
     })));
     ASSERT_EQ(model.getMaterialCount(), 2u);
     const LMaterial& painted = model.getMaterial(0);
@@ -58,15 +47,15 @@ TEST(L3DSMaterials, MapsAndNameLengths)
     TestImporter model;
     ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
         material(w, std::string(40, 'm'), [&](ChunkWriter&) {
-            w.chunk(0xA200, [&] {
+            w.chunk(ChunkId::TexMap1, [&] {
                 percentWord(w, 40);
                 fileName(w, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-                w.chunk(0xA354, [&] { w.real(2.0f); });
-                w.chunk(0xA35C, [&] { w.real(45.0f); });
+                w.chunk(ChunkId::MapScale1, [&] { w.real(2.0f); });
+                w.chunk(ChunkId::MapAngle, [&] { w.real(45.0f); });
             });
             // A second map chunk of the same kind changes only what it carries.
-            w.chunk(0xA200, [&] { w.chunk(0xA358, [&] { w.real(0.5f); }); });
-            w.chunk(0xA230, [&] { w.chunk(0x0031, [&] { w.real(0.75f); }); });
+            w.chunk(ChunkId::TexMap1, [&] { w.chunk(ChunkId::MapOffset1, [&] { w.real(0.5f); }); });
+            w.chunk(ChunkId::BumpMap, [&] { w.chunk(ChunkId::PercentFloat, [&] { w.real(0.75f); }); });
         });
     })));
     const LMaterial& textured = model.getMaterial(0);
@@ -85,23 +74,23 @@ TEST(L3DSMaterials, ReflectionMapNeedsAFileNameInSecondPlace)
     TestImporter model;
     ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
         material(w, "automatic", [&](ChunkWriter&) {
-            w.chunk(0xA220, [&] {
+            w.chunk(ChunkId::ReflectionMap, [&] {
                 percentWord(w, -50);
                 fileName(w, "");
             });
         });
         material(w, "dropped", [&](ChunkWriter&) {
-            w.chunk(0xA220, [&] {
+            w.chunk(ChunkId::ReflectionMap, [&] {
                 percentWord(w, 50);
-                w.chunk(0xA354, [&] { w.real(1.0f); });
+                w.chunk(ChunkId::MapScale1, [&] { w.real(1.0f); });
             });
         });
         material(w, "named", [&](ChunkWriter&) {
-            w.chunk(0xA220, [&] {
-                w.chunk(0x0031, [&] { w.real(0.25f); });
+            w.chunk(ChunkId::ReflectionMap, [&] {
+                w.chunk(ChunkId::PercentFloat, [&] { w.real(0.25f); });
                 fileName(w, "sky.png");
             });
-            w.chunk(0xA100, [&] { w.word(1); });
+            w.chunk(ChunkId::Shading, [&] { w.word(1); });
         });
     })));
     ASSERT_EQ(model.getMaterialCount(), 2u);

@@ -18,16 +18,17 @@ const LMesh& loadMesh(TestImporter& model, const Bytes& bytes)
 TEST(L3DSMeshes, TexCoordsBeforeVerticesAndTheLocalMatrix)
 {
     TestImporter model;
-    const LMesh& mesh = loadMesh(model, modelFile([](ChunkWriter& w) {
-                                     meshObject(w, "box", [&](ChunkWriter&) {
-                                         w.chunk(0x4140, [&] {
-                                             w.word(4);
-                                             reals(w, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f});
-                                         });
-                                         vertexList(w, {{1, 2, 3}, {4, 5, 6}});
-                                         w.chunk(0x4160, [&] { reals(w, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}); });
-                                     });
-                                 }));
+    const LMesh& mesh =
+        loadMesh(model, modelFile([](ChunkWriter& w) {
+                     meshObject(w, "box", [&](ChunkWriter&) {
+                         w.chunk(ChunkId::TexCoords, [&] {
+                             w.word(4);
+                             reals(w, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f});
+                         });
+                         vertexList(w, {{1, 2, 3}, {4, 5, 6}});
+                         w.chunk(ChunkId::LocalMatrix, [&] { reals(w, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}); });
+                     });
+                 }));
     EXPECT_EQ(mesh.getName(), "box");
     ASSERT_EQ(mesh.m_vertices.size(), 2u);
     EXPECT_EQ(mesh.m_texCoords.size(), 2u);
@@ -47,7 +48,7 @@ TEST(L3DSMeshes, TexCoordsBeforeVerticesAndTheLocalMatrix)
     const LMesh& fewer = loadMesh(more, modelFile([](ChunkWriter& w) {
                                       meshObject(w, "fewer", [&](ChunkWriter&) {
                                           vertexList(w, {{1, 2, 3}});
-                                          w.chunk(0x4140, [&] {
+                                          w.chunk(ChunkId::TexCoords, [&] {
                                               w.word(3);
                                               reals(w, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f});
                                           });
@@ -70,7 +71,7 @@ TEST(L3DSMeshes, FacesSmoothingGroupsAndMaterials)
                                              faceMaterial(w, "unknown", {2});
                                              faceMaterial(w, "blue", {1});
                                              faceMaterial(w, longName, {2});
-                                             w.chunk(0x4150, [&] {
+                                             w.chunk(ChunkId::SmoothingGroups, [&] {
                                                  for (const std::uint32_t group : {4u, 0u, 0x80000000u}) {
                                                      w.dword(group);
                                                  }

@@ -21,8 +21,8 @@ Bytes mixedModel()
             vertexList(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
             faceList(w, {{0, 1, 2}});
         });
-        objectBlock(w, "lamp", 0x4600, [&](ChunkWriter&) { reals(w, {1, 2, 3}); });
-        objectBlock(w, "camera", 0x4700, [&](ChunkWriter&) { w.real(0); });
+        objectBlock(w, "lamp", ChunkId::Light, [&](ChunkWriter&) { reals(w, {1, 2, 3}); });
+        objectBlock(w, "camera", ChunkId::Camera, [&](ChunkWriter&) { w.real(0); });
         meshObject(w, "second", [](ChunkWriter&) {});
         material(w, "stone", [&](ChunkWriter&) { w.chunk(0xA0FF, [&] { w.word(1); }); });
     });
@@ -65,10 +65,10 @@ TEST(L3DS, WrongFirstChunkOrMissingEditorFailsAndEmptiesTheModel)
     wrongFirst.mutableBytes().insert(wrongFirst.mutableBytes().end(), valid.begin(), valid.end());
 
     ChunkWriter noEditor;
-    noEditor.chunk(0x4D4D, [&] { noEditor.chunk(0x3D3E, [] {}); });
+    noEditor.chunk(ChunkId::Main, [&] { noEditor.chunk(ChunkId::MeshVersion, [] {}); });
 
     ChunkWriter headerOnly;
-    headerOnly.chunk(0x4D4D, [] {});
+    headerOnly.chunk(ChunkId::Main, [] {});
     ASSERT_EQ(headerOnly.size(), 6u);
 
     for (const Bytes& bytes : {wrongFirst.bytes(), noEditor.bytes(), headerOnly.bytes()}) {
@@ -130,11 +130,11 @@ TEST(L3DS, PostProcessingFollowsTheLevel)
     const Bytes bytes = modelFile([](ChunkWriter& w) {
         meshObject(w, "moved", [&](ChunkWriter&) {
             vertexList(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
-            w.chunk(0x4140, [&] {
+            w.chunk(ChunkId::TexCoords, [&] {
                 w.word(3);
                 reals(w, {0, 0, 1, 0, 0, 1});
             });
-            w.chunk(0x4160, [&] { reals(w, {1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 0, 0}); });
+            w.chunk(ChunkId::LocalMatrix, [&] { reals(w, {1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 0, 0}); });
             faceList(w, {{0, 1, 2}});
         });
     });

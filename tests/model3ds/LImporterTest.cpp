@@ -12,7 +12,7 @@ TEST(LImporter, LookUpsTakeTheFirstExactMatchAndClearEmptiesEverything)
         material(w, "twin");
         meshObject(w, "part", [](ChunkWriter&) {});
         meshObject(w, "Part", [](ChunkWriter&) {});
-        objectBlock(w, "light", 0x4600, [&](ChunkWriter&) { reals(w, {0, 0, 0}); });
+        objectBlock(w, "light", ChunkId::Light, [&](ChunkWriter&) { reals(w, {0, 0, 0}); });
     })));
     EXPECT_EQ(model.findMaterial("twin"), &model.getMaterial(0));
     EXPECT_EQ(model.findMaterial("twi"), nullptr);

@@ -1,7 +1,8 @@
+#include "model3ds/L3DSChunkIds.h"
 #include "scene/Scene.h"
 #include "tests/support/CoutCapture.h"
 #include "tests/support/TempDir.h"
-#include "tools/chunkwriter/ChunkWriter.h"
+#include "tools/chunkwriter/ModelChunks.h"
 
 #include <gtest/gtest.h>
 
@@ -60,24 +61,11 @@ std::string countLines(int meshes, int lights, int materials)
            "Number of materials in the file = " + std::to_string(materials) + "\n";
 }
 
-void writeTriangleObject(ChunkWriter& out, const char* name)
+void writeTriangleObject(ChunkWriter& writer, const char* name)
 {
-    out.chunk(0x4000, [&] {
-        out.string(name);
-        out.chunk(0x4100, [&] {
-            out.chunk(0x4110, [&] {
-                out.word(3);
-                for (float value : {0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f}) {
-                    out.real(value);
-                }
-            });
-            out.chunk(0x4120, [&] {
-                out.word(1);
-                for (std::uint16_t value : {0, 1, 2, 7}) {
-                    out.word(value);
-                }
-            });
-        });
+    meshObject(writer, name, [](ChunkWriter& mesh) {
+        vertexList(mesh, {{0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}});
+        faceList(mesh, {{0, 1, 2}});
     });
 }
 
@@ -108,23 +96,12 @@ TEST(Scene, PlacesTheModelOnTheFloorWithItsRefractiveIndex)
 
 TEST(Scene, PrintsTheCountsOfMeshesLightsAndMaterials)
 {
-    ChunkWriter out;
-    out.chunk(0x4D4D, [&] {
-        out.chunk(0x3D3D, [&] {
-            writeTriangleObject(out, "First");
-            writeTriangleObject(out, "Second");
-            out.chunk(0x4000, [&] {
-                out.string("Lamp");
-                out.chunk(0x4600, [&] {
-                    for (float value : {1.0f, 2.0f, 3.0f}) {
-                        out.real(value);
-                    }
-                });
-            });
-        });
+    const Bytes bytes = modelFile([](ChunkWriter& writer) {
+        writeTriangleObject(writer, "First");
+        writeTriangleObject(writer, "Second");
+        objectBlock(writer, "Lamp", ChunkId::Light, [](ChunkWriter& light) { reals(light, {1.0f, 2.0f, 3.0f}); });
     });
     TempDir dir;
-    const std::vector<std::uint8_t>& bytes = out.bytes();
     const auto path = dir.write("TwoMeshes.3DS", std::string(bytes.begin(), bytes.end()));
 
     CoutCapture output;

@@ -1,6 +1,7 @@
 #include "tools/crystal/CrystalModelFile.h"
 
-#include "tools/chunkwriter/ChunkWriter.h"
+#include "model3ds/L3DSChunkIds.h"
+#include "tools/chunkwriter/ModelChunks.h"
 #include "tools/crystal/CrystalCluster.h"
 #include "tools/crystal/ModelMeshes.h"
 
@@ -11,51 +12,6 @@
 #include <string_view>
 
 namespace {
-
-namespace chunk {
-constexpr std::uint16_t main = 0x4D4D;
-constexpr std::uint16_t version = 0x0002;
-constexpr std::uint16_t editor = 0x3D3D;
-constexpr std::uint16_t meshVersion = 0x3D3E;
-constexpr std::uint16_t masterScale = 0x0100;
-constexpr std::uint16_t colorFloat = 0x0010;
-constexpr std::uint16_t colorBytes = 0x0011;
-constexpr std::uint16_t percentWord = 0x0030;
-constexpr std::uint16_t percentFloat = 0x0031;
-constexpr std::uint16_t material = 0xAFFF;
-constexpr std::uint16_t materialName = 0xA000;
-constexpr std::uint16_t ambient = 0xA010;
-constexpr std::uint16_t diffuse = 0xA020;
-constexpr std::uint16_t specular = 0xA030;
-constexpr std::uint16_t shininess = 0xA040;
-constexpr std::uint16_t transparency = 0xA050;
-constexpr std::uint16_t shading = 0xA100;
-constexpr std::uint16_t textureMap = 0xA200;
-constexpr std::uint16_t reflectionMap = 0xA220;
-constexpr std::uint16_t mapFileName = 0xA300;
-constexpr std::uint16_t mapScaleU = 0xA354;
-constexpr std::uint16_t mapScaleV = 0xA356;
-constexpr std::uint16_t mapOffsetU = 0xA358;
-constexpr std::uint16_t mapOffsetV = 0xA35A;
-constexpr std::uint16_t mapAngle = 0xA35C;
-constexpr std::uint16_t object = 0x4000;
-constexpr std::uint16_t mesh = 0x4100;
-constexpr std::uint16_t vertices = 0x4110;
-constexpr std::uint16_t faces = 0x4120;
-constexpr std::uint16_t faceMaterial = 0x4130;
-constexpr std::uint16_t texCoords = 0x4140;
-constexpr std::uint16_t smoothingGroups = 0x4150;
-constexpr std::uint16_t localMatrix = 0x4160;
-constexpr std::uint16_t light = 0x4600;
-constexpr std::uint16_t spotlight = 0x4610;
-constexpr std::uint16_t keyframer = 0xB000;
-constexpr std::uint16_t objectNode = 0xB002;
-constexpr std::uint16_t nodeHeader = 0xB010;
-constexpr std::uint16_t pivot = 0xB013;
-constexpr std::uint16_t positionTrack = 0xB020;
-constexpr std::uint16_t rotationTrack = 0xB021;
-constexpr std::uint16_t scaleTrack = 0xB022;
-}  // namespace chunk
 
 constexpr std::string_view crystalMeshName = "CrystalCluster";
 constexpr std::string_view pedestalMeshName = "Pedestal";
@@ -106,29 +62,6 @@ struct MeshObject {
     bool writeSmoothingGroups;
 };
 
-void writeColorBytes(ChunkWriter& out, std::uint8_t r, std::uint8_t g, std::uint8_t b)
-{
-    out.chunk(chunk::colorBytes, [&] {
-        out.byte(r);
-        out.byte(g);
-        out.byte(b);
-    });
-}
-
-void writeColorFloats(ChunkWriter& out, float r, float g, float b)
-{
-    out.chunk(chunk::colorFloat, [&] {
-        out.real(r);
-        out.real(g);
-        out.real(b);
-    });
-}
-
-void writePercentWord(ChunkWriter& out, std::uint16_t id, std::int16_t percent)
-{
-    out.chunk(id, [&] { out.chunk(chunk::percentWord, [&] { out.word(static_cast<std::uint16_t>(percent)); }); });
-}
-
 void writeFloatChunk(ChunkWriter& out, std::uint16_t id, float value)
 {
     out.chunk(id, [&] { out.real(value); });
@@ -136,44 +69,41 @@ void writeFloatChunk(ChunkWriter& out, std::uint16_t id, float value)
 
 void writeMaterials(ChunkWriter& out)
 {
-    out.chunk(chunk::material, [&] {
-        out.chunk(chunk::materialName, [&] { out.string(prismMaterial); });
-        out.chunk(chunk::ambient, [&] { writeColorBytes(out, 18, 24, 40); });
-        out.chunk(chunk::diffuse, [&] { writeColorBytes(out, 170, 196, 240); });
-        out.chunk(chunk::specular, [&] { writeColorFloats(out, 0.95f, 0.95f, 1.0f); });
-        writePercentWord(out, chunk::shininess, 80);
-        out.chunk(chunk::transparency, [&] { out.chunk(chunk::percentFloat, [&] { out.real(0.85f); }); });
-        out.chunk(chunk::shading, [&] { out.word(3); });
-        out.chunk(chunk::textureMap, [&] {
-            out.chunk(chunk::percentWord, [&] { out.word(60); });
-            out.chunk(chunk::mapFileName, [&] { out.string("quartz_veins.png"); });
-            writeFloatChunk(out, chunk::mapScaleU, 2.0f);
-            writeFloatChunk(out, chunk::mapScaleV, 3.0f);
-            writeFloatChunk(out, chunk::mapOffsetU, 0.25f);
-            writeFloatChunk(out, chunk::mapOffsetV, 0.5f);
-            writeFloatChunk(out, chunk::mapAngle, 15.0f);
+    material(out, prismMaterial, [&](ChunkWriter&) {
+        out.chunk(ChunkId::Ambient, [&] { colorBytes(out, 18, 24, 40); });
+        out.chunk(ChunkId::Diffuse, [&] { colorBytes(out, 170, 196, 240); });
+        out.chunk(ChunkId::Specular, [&] { colorFloats(out, 0.95f, 0.95f, 1.0f); });
+        out.chunk(ChunkId::Shininess, [&] { percentWord(out, 80); });
+        out.chunk(ChunkId::Transparency, [&] { out.chunk(ChunkId::PercentFloat, [&] { out.real(0.85f); }); });
+        out.chunk(ChunkId::Shading, [&] { out.word(3); });
+        out.chunk(ChunkId::TexMap1, [&] {
+            percentWord(out, 60);
+            out.chunk(ChunkId::MapFileName, [&] { out.string("quartz_veins.png"); });
+            writeFloatChunk(out, ChunkId::MapScale1, 2.0f);
+            writeFloatChunk(out, ChunkId::MapScale2, 3.0f);
+            writeFloatChunk(out, ChunkId::MapOffset1, 0.25f);
+            writeFloatChunk(out, ChunkId::MapOffset2, 0.5f);
+            writeFloatChunk(out, ChunkId::MapAngle, 15.0f);
         });
     });
-    out.chunk(chunk::material, [&] {
-        out.chunk(chunk::materialName, [&] { out.string(tipMaterial); });
-        out.chunk(chunk::ambient, [&] { writeColorFloats(out, 0.1f, 0.12f, 0.2f); });
-        out.chunk(chunk::diffuse, [&] { writeColorFloats(out, 0.75f, 0.85f, 1.0f); });
-        out.chunk(chunk::specular, [&] { writeColorBytes(out, 255, 255, 255); });
-        writePercentWord(out, chunk::shininess, 95);
-        writePercentWord(out, chunk::transparency, 90);
+    material(out, tipMaterial, [&](ChunkWriter&) {
+        out.chunk(ChunkId::Ambient, [&] { colorFloats(out, 0.1f, 0.12f, 0.2f); });
+        out.chunk(ChunkId::Diffuse, [&] { colorFloats(out, 0.75f, 0.85f, 1.0f); });
+        out.chunk(ChunkId::Specular, [&] { colorBytes(out, 255, 255, 255); });
+        out.chunk(ChunkId::Shininess, [&] { percentWord(out, 95); });
+        out.chunk(ChunkId::Transparency, [&] { percentWord(out, 90); });
         // An empty file name asks for an automatic reflection map.
-        out.chunk(chunk::reflectionMap, [&] {
-            out.chunk(chunk::percentWord, [&] { out.word(35); });
-            out.chunk(chunk::mapFileName, [&] { out.string(""); });
+        out.chunk(ChunkId::ReflectionMap, [&] {
+            percentWord(out, 35);
+            out.chunk(ChunkId::MapFileName, [&] { out.string(""); });
         });
     });
-    out.chunk(chunk::material, [&] {
-        out.chunk(chunk::materialName, [&] { out.string(pedestalMaterial); });
-        out.chunk(chunk::ambient, [&] { writeColorBytes(out, 30, 28, 26); });
-        out.chunk(chunk::diffuse, [&] { writeColorBytes(out, 120, 112, 104); });
-        out.chunk(chunk::specular, [&] { writeColorBytes(out, 40, 40, 40); });
-        writePercentWord(out, chunk::shininess, 10);
-        out.chunk(chunk::shading, [&] { out.word(1); });
+    material(out, pedestalMaterial, [&](ChunkWriter&) {
+        out.chunk(ChunkId::Ambient, [&] { colorBytes(out, 30, 28, 26); });
+        out.chunk(ChunkId::Diffuse, [&] { colorBytes(out, 120, 112, 104); });
+        out.chunk(ChunkId::Specular, [&] { colorBytes(out, 40, 40, 40); });
+        out.chunk(ChunkId::Shininess, [&] { percentWord(out, 10); });
+        out.chunk(ChunkId::Shading, [&] { out.word(1); });
     });
 }
 
@@ -193,14 +123,11 @@ std::string_view materialOf(Surface surface)
 void writeFaceList(ChunkWriter& out, const MeshGeometry& geometry, bool withSmoothingGroups)
 {
     const auto& triangles = geometry.triangles;
-    out.chunk(chunk::faces, [&] {
-        out.word(static_cast<std::uint16_t>(triangles.size()));
-        for (const MeshTriangle& triangle : triangles) {
-            out.word(triangle.a);
-            out.word(triangle.b);
-            out.word(triangle.c);
-            out.word(faceFlags);
-        }
+    std::vector<FaceCorners> corners;
+    for (const MeshTriangle& triangle : triangles) {
+        corners.push_back({triangle.a, triangle.b, triangle.c});
+    }
+    const auto subChunks = [&](ChunkWriter&) {
         for (std::string_view material : materialNames) {
             std::vector<std::uint16_t> faces;
             for (std::size_t i = 0; i < triangles.size(); ++i) {
@@ -208,88 +135,60 @@ void writeFaceList(ChunkWriter& out, const MeshGeometry& geometry, bool withSmoo
                     faces.push_back(static_cast<std::uint16_t>(i));
                 }
             }
-            if (faces.empty()) {
-                continue;
+            if (!faces.empty()) {
+                faceMaterial(out, material, faces);
             }
-            out.chunk(chunk::faceMaterial, [&] {
-                out.string(material);
-                out.word(static_cast<std::uint16_t>(faces.size()));
-                for (std::uint16_t face : faces) {
-                    out.word(face);
-                }
-            });
         }
         if (withSmoothingGroups) {
-            out.chunk(chunk::smoothingGroups, [&] {
+            out.chunk(ChunkId::SmoothingGroups, [&] {
                 for (const MeshTriangle& triangle : triangles) {
                     out.dword(triangle.smoothingGroup);
                 }
             });
         }
-    });
+    };
+    faceList(out, corners, subChunks, faceFlags);
 }
 
 void writeMeshObject(ChunkWriter& out, const MeshObject& mesh)
 {
     const MeshGeometry& geometry = mesh.geometry;
-    out.chunk(chunk::object, [&] {
-        out.string(mesh.name);
-        out.chunk(chunk::mesh, [&] {
-            out.chunk(chunk::vertices, [&] {
-                out.word(static_cast<std::uint16_t>(geometry.positions.size()));
-                for (const Vec3d& position : geometry.positions) {
-                    const Vec3d stored = untransformed(position, mesh.matrix);
-                    out.real(static_cast<float>(stored.x));
-                    out.real(static_cast<float>(stored.y));
-                    out.real(static_cast<float>(stored.z));
+    meshObject(out, mesh.name, [&](ChunkWriter&) {
+        std::vector<Vec3> stored;
+        for (const Vec3d& position : geometry.positions) {
+            const Vec3d local = untransformed(position, mesh.matrix);
+            stored.push_back({static_cast<float>(local.x), static_cast<float>(local.y), static_cast<float>(local.z)});
+        }
+        vertexList(out, stored);
+        if (!geometry.texCoords.empty()) {
+            out.chunk(ChunkId::TexCoords, [&] {
+                out.word(static_cast<std::uint16_t>(geometry.texCoords.size()));
+                for (const TexCoord2d& texCoord : geometry.texCoords) {
+                    reals(out, {static_cast<float>(texCoord.u), static_cast<float>(texCoord.v)});
                 }
             });
-            if (!geometry.texCoords.empty()) {
-                out.chunk(chunk::texCoords, [&] {
-                    out.word(static_cast<std::uint16_t>(geometry.texCoords.size()));
-                    for (const TexCoord2d& texCoord : geometry.texCoords) {
-                        out.real(static_cast<float>(texCoord.u));
-                        out.real(static_cast<float>(texCoord.v));
-                    }
-                });
+        }
+        out.chunk(ChunkId::LocalMatrix, [&] {
+            for (const auto& row : mesh.matrix) {
+                reals(out, {row[0], row[1], row[2]});
             }
-            out.chunk(chunk::localMatrix, [&] {
-                for (const auto& row : mesh.matrix) {
-                    for (float value : row) {
-                        out.real(value);
-                    }
-                }
-            });
-            writeFaceList(out, geometry, mesh.writeSmoothingGroups);
         });
+        writeFaceList(out, geometry, mesh.writeSmoothingGroups);
     });
 }
 
 void writeLights(ChunkWriter& out)
 {
-    out.chunk(chunk::object, [&] {
-        out.string(lightNames[0]);
-        out.chunk(chunk::light, [&] {
-            out.real(0.0f);
-            out.real(80.0f);
-            out.real(40.0f);
-            writeColorFloats(out, 1.0f, 0.96f, 0.9f);
-        });
+    objectBlock(out, lightNames[0], ChunkId::Light, [&](ChunkWriter&) {
+        reals(out, {0.0f, 80.0f, 40.0f});
+        colorFloats(out, 1.0f, 0.96f, 0.9f);
     });
-    out.chunk(chunk::object, [&] {
-        out.string(lightNames[1]);
-        out.chunk(chunk::light, [&] {
-            out.real(-30.0f);
-            out.real(70.0f);
-            out.real(60.0f);
-            writeColorBytes(out, 200, 220, 255);
-            out.chunk(chunk::spotlight, [&] {
-                out.real(0.0f);
-                out.real(20.0f);
-                out.real(0.0f);
-                out.real(30.0f);  // hotspot, degrees
-                out.real(45.0f);  // falloff, degrees
-            });
+    objectBlock(out, lightNames[1], ChunkId::Light, [&](ChunkWriter&) {
+        reals(out, {-30.0f, 70.0f, 60.0f});
+        colorBytes(out, 200, 220, 255);
+        out.chunk(ChunkId::Spotlight, [&] {
+            reals(out, {0.0f, 20.0f, 0.0f});  // target
+            reals(out, {30.0f, 45.0f});       // hotspot and falloff, degrees
         });
     });
 }
@@ -304,32 +203,26 @@ void writeTrack(ChunkWriter& out, std::uint16_t id, std::initializer_list<float>
         out.dword(1);
         out.dword(0);
         out.word(0);
-        for (float value : key) {
-            out.real(value);
-        }
+        reals(out, key);
     });
 }
 
 void writeKeyframer(ChunkWriter& out, const std::vector<MeshObject>& meshes)
 {
-    out.chunk(chunk::keyframer, [&] {
+    out.chunk(ChunkId::Keyframer, [&] {
         for (const MeshObject& mesh : meshes) {
-            out.chunk(chunk::objectNode, [&] {
-                out.chunk(chunk::nodeHeader, [&] {
+            out.chunk(ChunkId::ObjectNode, [&] {
+                out.chunk(ChunkId::NodeHeader, [&] {
                     out.string(mesh.name);
                     out.word(0x4000);
                     out.word(0);
                     out.word(0xFFFF);  // no parent node
                 });
-                out.chunk(chunk::pivot, [&] {
-                    out.real(0.0f);
-                    out.real(0.0f);
-                    out.real(0.0f);
-                });
+                out.chunk(ChunkId::Pivot, [&] { reals(out, {0.0f, 0.0f, 0.0f}); });
                 const auto& shiftRow = mesh.matrix[3];
-                writeTrack(out, chunk::positionTrack, {shiftRow[0], shiftRow[1], shiftRow[2]});
-                writeTrack(out, chunk::rotationTrack, {0.0f, 0.0f, 1.0f, 0.0f});
-                writeTrack(out, chunk::scaleTrack, {1.0f, 1.0f, 1.0f});
+                writeTrack(out, ChunkId::PositionTrack, {shiftRow[0], shiftRow[1], shiftRow[2]});
+                writeTrack(out, ChunkId::RotationTrack, {0.0f, 0.0f, 1.0f, 0.0f});
+                writeTrack(out, ChunkId::ScaleTrack, {1.0f, 1.0f, 1.0f});
             });
         }
     });
@@ -357,12 +250,12 @@ std::vector<std::uint8_t> crystalModelBytes()
 {
     const std::vector<MeshObject> meshes = modelMeshes();
     ChunkWriter out;
-    out.chunk(chunk::main, [&] {
-        out.chunk(chunk::version, [&] { out.dword(3); });
-        out.chunk(chunk::editor, [&] {
-            out.chunk(chunk::meshVersion, [&] { out.dword(3); });
+    out.chunk(ChunkId::Main, [&] {
+        out.chunk(ChunkId::Version, [&] { out.dword(3); });
+        out.chunk(ChunkId::Editor, [&] {
+            out.chunk(ChunkId::MeshVersion, [&] { out.dword(3); });
             writeMaterials(out);
-            out.chunk(chunk::masterScale, [&] { out.real(1.0f); });
+            out.chunk(ChunkId::MasterScale, [&] { out.real(1.0f); });
             for (const MeshObject& mesh : meshes) {
                 writeMeshObject(out, mesh);
             }
