@@ -35,6 +35,7 @@ void colorBytes(ChunkWriter& writer, std::uint8_t red, std::uint8_t green, std::
 void colorFloats(ChunkWriter& writer, float red, float green, float blue);
 // A percentage chunk holding a signed whole number.
 void percentWord(ChunkWriter& writer, std::int16_t percent);
+
 void vertexList(ChunkWriter& writer, const std::vector<Vec3>& vertices);
 // A face list: the faces, each with the given edge flags, then the given sub-chunks.
 void faceList(ChunkWriter& writer, const std::vector<FaceCorners>& faces, const ChunkBody& subChunks = {},
