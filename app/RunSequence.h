@@ -13,4 +13,4 @@ int runReported(const std::function<void()>& job, KeyWait keyWait = KeyWait::aft
 
 // The whole program: loads the model, reads the settings, renders, saves the picture and
 // reports the time, through runReported.
-int runRenderJob(const RunOptions& options = {});
+int runRenderJob(const RunOptions& options);

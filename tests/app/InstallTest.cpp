@@ -73,6 +73,7 @@ TEST(InstallTest, DebianPackageHoldsTheSameFilesAndNamesItsRuntimeLibraries)
     if (!std::filesystem::exists("/usr/bin/dpkg-deb")) {
         GTEST_SKIP() << "dpkg-deb is not installed";
     }
+    // cpack first runs the build's preinstall step, which in a built tree has nothing to do.
     const TempDir folder;
     const ProgramResult pack = runTool(
         LUMORA_CPACK_COMMAND,
