@@ -158,15 +158,15 @@ std::string usageText(std::string_view programName)
     return "Usage: " + name +
            " [options]\n"
            "\n"
-           "Renders a 3DS model as a clear, refracting crystal standing on the floor of a small\n"
-           "coloured room with a mirror, by recursive ray tracing, and saves the picture. Only the\n"
-           "model's first mesh is drawn. Without options it reads and writes, relative to the\n"
-           "current folder:\n"
+           "Renders a 3DS model as a clear, refracting crystal standing on the floor of\n"
+           "a small coloured room with a mirror, by recursive ray tracing, and saves the\n"
+           "picture. Only the model's first mesh is drawn. Without options it uses these\n"
+           "files, relative to the current folder:\n"
            "  data/CrystalModel/Crystal.3DS  the model (read)\n"
-           "  scene_settings.xml             camera, picture size and recursion limits (read)\n"
+           "  scene_settings.xml             camera, picture size, recursion limits (read)\n"
            "  Result1.png                    the picture (written)\n"
-           "It prints the model's counts, the time that rendering and saving took and \"Success.\",\n"
-           "then waits for a key.\n"
+           "It prints the model's counts, the time that rendering and saving took and\n"
+           "\"Success.\", then waits for a key.\n"
            "\n"
            "Options:\n"
            "  --model PATH       read the model from PATH\n"
@@ -178,10 +178,10 @@ std::string usageText(std::string_view programName)
            "  -h, --help         show this help and exit\n"
            "  --version          show the program's name and version and exit\n"
            "\n"
-           "A value may also follow its option after \"=\", as in --output=picture.png. While it\n"
-           "renders, the program shows its progress on standard error when that is a terminal;\n"
-           "every other message goes to standard output. Exit codes: 0 success, 1 failure,\n"
-           "2 usage error.\n";
+           "A value may also follow its option after \"=\", as in --output=picture.png.\n"
+           "While it renders, the program shows its progress on standard error when that\n"
+           "is a terminal; every other message goes to standard output. Exit codes:\n"
+           "0 success, 1 failure, 2 usage error.\n";
 }
 
 std::string usageErrorLine(std::string_view programName, const UsageError& error)
