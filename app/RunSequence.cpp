@@ -1,5 +1,6 @@
 #include "app/RunSequence.h"
 
+#include "app/RenderProgress.h"
 #include "app/RunTimer.h"
 #include "scene/Scene.h"
 #include "tracer/Renderer.h"
@@ -11,24 +12,19 @@
 
 namespace {
 
-// Relative to the working directory.
-const char* const modelPath = "data/CrystalModel/Crystal.3DS";
-const char* const settingsPath = "scene_settings.xml";
-const char* const imagePath = "Result1.png";
-
 // The scene and the renderer live only inside this call: the renderer, which points at the
 // scene, is destroyed first, and both are gone before the final messages.
-void renderAndSave()
+void renderAndSave(const RunOptions& options)
 {
-    Scene scene(modelPath);
+    Scene scene(options.modelPath);
     // The tracer draws the model's first mesh, so a model without one cannot be rendered.
     if (!scene.hasModelMesh()) {
-        throw std::string("The model file \"") + modelPath + "\" holds no mesh to render.";
+        throw std::string("The model file \"") + options.modelPath + "\" holds no mesh to render.";
     }
-    Renderer renderer(&scene, settingsPath);
+    Renderer renderer(&scene, options.settingsPath, options.resolution);
     RunTimer timer;
-    renderer.render();
-    renderer.saveImage(imagePath);
+    renderShowingProgress(renderer, options.showProgress);
+    renderer.saveImage(options.outputPath);
     timer.report();
 }
 
@@ -39,24 +35,35 @@ int waitForKey(int exitCode)
     return exitCode;
 }
 
-}  // namespace
-
-int runReported(const std::function<void()>& job)
+// Prints how the job ended and returns the exit code.
+int reportOutcome(const std::function<void()>& job)
 {
     try {
         job();
     } catch (const std::string& message) {
         std::cout << "Error. " << message << std::endl;
-        return waitForKey(1);
+        return 1;
     } catch (const std::exception& exception) {
         std::cout << "Error. Unexpected exception. Message: " << exception.what() << std::endl;
-        return waitForKey(1);
+        return 1;
     } catch (...) {
         std::cout << "Fatal error. Unhandled exception." << std::endl;
-        return waitForKey(1);
+        return 1;
     }
     std::cout << "Success." << std::endl;
-    return waitForKey(0);
+    return 0;
 }
 
-int runRenderJob() { return runReported(renderAndSave); }
+}  // namespace
+
+int runReported(const std::function<void()>& job, KeyWait keyWait)
+{
+    const int exitCode = reportOutcome(job);
+    return keyWait == KeyWait::afterLastLine ? waitForKey(exitCode) : exitCode;
+}
+
+int runRenderJob(const RunOptions& options)
+{
+    return runReported([&options] { renderAndSave(options); },
+                       options.waitForKey ? KeyWait::afterLastLine : KeyWait::none);
+}

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "app/CommandLine.h"
+
 #include <functional>
 
-// Runs the job and reports how it ended: "Success." or the one error line for whatever it
-// threw, then waits for one key. Returns the process exit code: 0 after a complete job, 1
-// after a failure.
-int runReported(const std::function<void()>& job);
+enum class KeyWait { afterLastLine, none };
 
-// The whole program: loads the model, reads the settings, renders, saves "Result1.png" and
+// Runs the job and reports how it ended: "Success." or the one error line for whatever it
+// threw, then, unless told not to, prompts for one key and waits for it. Returns the process
+// exit code: 0 after a complete job, 1 after a failure.
+int runReported(const std::function<void()>& job, KeyWait keyWait = KeyWait::afterLastLine);
+
+// The whole program: loads the model, reads the settings, renders, saves the picture and
 // reports the time, through runReported.
-int runRenderJob();
+int runRenderJob(const RunOptions& options);

@@ -54,7 +54,7 @@ float halfAngleTangent(float fullAngle) { return static_cast<float>(std::tan(sta
 
 }  // namespace
 
-Renderer::Renderer(const Scene* scene, std::string settingsPath) : m_scene(scene)
+Renderer::Renderer(const Scene* scene, std::string settingsPath, std::optional<Resolution> resolution) : m_scene(scene)
 {
     tinyxml2::XMLDocument document;
     if (document.LoadFile(settingsPath.c_str()) != tinyxml2::XML_SUCCESS) {
@@ -68,6 +68,7 @@ Renderer::Renderer(const Scene* scene, std::string settingsPath) : m_scene(scene
     m_forward = normalize(m_forward);
     readVector2Parameter(root, "m_viewAngle", m_viewAngle);
     readVector2uParameter(root, "m_resolution", m_resolution);
+    m_resolution = resolution.value_or(m_resolution);
     readUnsignedParameter(root, "max_depth_", max_depth_);
     readFloatParameter(root, "min_energy_", min_energy_);
 

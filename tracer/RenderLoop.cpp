@@ -23,7 +23,7 @@ void renderPixel(Renderer& renderer, std::uint32_t x, std::uint32_t y)
 
 #if LUMORA_OPENMP
 
-void Renderer::render()
+void Renderer::render(const std::function<void(std::uint32_t rowsDone)>& rowFinished)
 {
     for (std::uint32_t y = 0; y < m_resolution.y; ++y) {
         // One fork and join per row; the row's columns are split statically among the default
@@ -33,6 +33,9 @@ void Renderer::render()
 #pragma omp parallel for schedule(static)
         for (std::int64_t x = 0; x < width; ++x) {
             renderPixel(*this, static_cast<std::uint32_t>(x), y);
+        }
+        if (rowFinished) {
+            rowFinished(y + 1);
         }
     }
 }
@@ -50,11 +53,14 @@ std::size_t renderThreadStackHeadroom()
 
 #else
 
-void Renderer::render()
+void Renderer::render(const std::function<void(std::uint32_t rowsDone)>& rowFinished)
 {
     for (std::uint32_t y = 0; y < m_resolution.y; ++y) {
         for (std::uint32_t x = 0; x < m_resolution.x; ++x) {
             renderPixel(*this, x, y);
+        }
+        if (rowFinished) {
+            rowFinished(y + 1);
         }
     }
 }

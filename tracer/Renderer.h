@@ -7,6 +7,8 @@
 #include "tracer/HitRecord.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,11 +27,13 @@ struct Resolution {
 // (image/); the tracing itself lives here in tracer/.
 class Renderer {
 public:
-    // Throws a std::string message when the settings cannot be used.
-    Renderer(const Scene* scene, std::string settingsPath);
+    // Throws a std::string message when the settings cannot be used. A resolution given here
+    // stands in for the file's m_resolution and is checked like it.
+    Renderer(const Scene* scene, std::string settingsPath, std::optional<Resolution> resolution = std::nullopt);
 
     Ray primaryRay(std::uint32_t x, std::uint32_t y) const;
-    void render();
+    // Calls rowFinished with the number of rows done after each row, on the calling thread.
+    void render(const std::function<void(std::uint32_t rowsDone)>& rowFinished = {});
     Vec3 trace(Ray ray, std::uint32_t depth) const;
     Vec3 shade(const Ray& ray, const HitRecord& hit, std::uint32_t depth) const;
     // trace, which also appends every ray it follows to rays: this one, then each secondary

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,6 +54,19 @@ std::array<int, 2> makePipe()
     std::array<int, 2> ends{};
     if (pipe2(ends.data(), O_CLOEXEC) != 0) {
         throw std::runtime_error(std::string("pipe2 failed: ") + std::strerror(errno));
+    }
+    return ends;
+}
+
+// The reading end is the terminal's master side, the writing end its slave side.
+std::array<int, 2> makeTerminal()
+{
+    std::array<int, 2> ends{};
+    if (openpty(&ends[0], &ends[1], nullptr, nullptr, nullptr) != 0) {
+        throw std::runtime_error(std::string("openpty failed: ") + std::strerror(errno));
+    }
+    for (int fd : ends) {
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
     return ends;
 }
@@ -109,7 +123,7 @@ ProgramProcess::ProgramProcess(const std::filesystem::path& program, const Progr
         input = makePipe();
     }
     const std::array<int, 2> output = makePipe();
-    const std::array<int, 2> error = makePipe();
+    const std::array<int, 2> error = options.errorToTerminal ? makeTerminal() : makePipe();
 
     m_pid = fork();
     if (m_pid == 0) {
@@ -167,6 +181,7 @@ bool ProgramProcess::readSome()
         if (count > 0) {
             streams[i].second->append(buffer.data(), static_cast<std::size_t>(count));
         } else if (count == 0 || errno != EINTR) {
+            // A terminal's master side reports EIO once the program has closed the slave side.
             closeFd(*streams[i].first);
         }
     }

@@ -17,6 +17,8 @@ struct ProgramOptions {
     std::vector<std::pair<std::string, std::string>> environment;
     // Standard input: the null device, or a pipe that the test writes and closes.
     bool inputFromPipe = false;
+    // Standard error on a pseudo-terminal instead of a pipe; what reaches it is the error output.
+    bool errorToTerminal = false;
 };
 
 struct ProgramResult {

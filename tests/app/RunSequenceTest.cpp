@@ -88,21 +88,6 @@ TEST_P(RunSequenceTest, CompleteRunSavesThePictureAndReportsSuccess)
     EXPECT_EQ(folderEntries(), (std::set<std::string>{"Result1.png", "data", "scene_settings.xml"}));
 }
 
-TEST_P(RunSequenceTest, CommandLineArgumentsChangeNothing)
-{
-    const ProgramResult plain = run();
-    const DecodedPng plainPicture = readPng(m_folder.imagePath());
-    std::filesystem::remove(m_folder.imagePath());
-
-    ProgramOptions options;
-    options.arguments = {"other_settings.xml", "-o", "other.png", "--help", "8"};
-    const ProgramResult withArguments = run(options);
-    EXPECT_THAT(outputLines(withArguments.output), ElementsAreArray(successLines()));
-    EXPECT_EQ(withArguments.exitCode, plain.exitCode);
-    EXPECT_EQ(readPng(m_folder.imagePath()).rgb, plainPicture.rgb);
-    EXPECT_EQ(folderEntries(), (std::set<std::string>{"Result1.png", "data", "scene_settings.xml"}));
-}
-
 TEST_P(RunSequenceTest, WaitsForOneKeyAfterTheLastLine)
 {
     ProgramOptions options;

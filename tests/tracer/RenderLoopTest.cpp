@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
+#include <vector>
 
 #if LUMORA_OPENMP
 #include <omp.h>
@@ -76,6 +78,28 @@ TEST(RENDER_LOOP, EmptyAndSingleColumnPictures)
         renderer.render();
         expectEveryPixelTraced(renderer);
     }
+}
+
+// Progress is reported between rows, on the thread that called render, once each row is complete.
+TEST(RENDER_LOOP, ReportsEachFinishedRowOnTheCallingThread)
+{
+    const auto scene = sceneWithBox();
+    Renderer renderer = rendererOfSize(*scene, 6, 4);
+    const std::thread::id caller = std::this_thread::get_id();
+    std::vector<std::uint32_t> reported;
+    renderer.render([&](std::uint32_t rowsDone) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        reported.push_back(rowsDone);
+        for (std::uint32_t y = 0; y < rowsDone; ++y) {
+            for (std::uint32_t x = 0; x < 6; ++x) {
+                using Bits = std::array<std::uint32_t, 3>;
+                const Bits expected = std::bit_cast<Bits>(renderer.trace(renderer.primaryRay(x, y), 0));
+                EXPECT_EQ(std::bit_cast<Bits>(renderer.m_framebuffer[x + 6 * y]), expected) << x << ", " << y;
+            }
+        }
+    });
+    EXPECT_EQ(reported, (std::vector<std::uint32_t>{1, 2, 3, 4}));
+    expectEveryPixelTraced(renderer);
 }
 
 TEST(RENDER_LOOP, BannerNamesTheLoop)
