@@ -108,7 +108,7 @@ void embreeNearestHitRecordedRays(benchmark::State& state)
 {
     const std::unique_ptr<Scene> scene = loadShippedScene();
     const EmbreeScene embree(sceneTriangles(*scene));
-    const std::vector<Ray> rays = readRecordedRays(benchDataFile("default-scene-rays.bin"));
+    const std::vector<Ray> rays = readRecordedRays(benchDataFile("default-scene-rays.bin")).rays;
 
     std::int64_t hits = 0;
     for (auto _ : state) {

@@ -19,7 +19,7 @@ void nearestHitRecordedRays(benchmark::State& state)
     const std::filesystem::path settings = shippedSettingsAt(1, 1);
     const Renderer renderer(scene.get(), settings.string());
     std::filesystem::remove(settings);
-    const std::vector<Ray> rays = readRecordedRays(benchDataFile("default-scene-rays.bin"));
+    const std::vector<Ray> rays = readRecordedRays(benchDataFile("default-scene-rays.bin")).rays;
 
     std::int64_t hits = 0;
     for (auto _ : state) {

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <vector>
 
 // Records every ray the tracer follows for the shipped scene and settings at a reduced picture
 // size (camera rays and the reflected and refracted rays shading spawns), in pixel order.
@@ -26,14 +25,14 @@ int main(int argc, char** argv)
         const Renderer renderer(scene.get(), settings.string());
         std::filesystem::remove(settings);
 
-        std::vector<Ray> rays;
+        RecordedRays recorded{width, height, {}};
         for (std::uint32_t y = 0; y < height; ++y) {
             for (std::uint32_t x = 0; x < width; ++x) {
-                renderer.traceRecordingRays(renderer.primaryRay(x, y), 0, rays);
+                renderer.traceRecordingRays(renderer.primaryRay(x, y), 0, recorded.rays);
             }
         }
-        writeRecordedRays(argv[3], rays);
-        std::cout << rays.size() << " rays written to " << argv[3] << "\n";
+        writeRecordedRays(argv[3], recorded);
+        std::cout << recorded.rays.size() << " rays written to " << argv[3] << "\n";
     } catch (const std::exception& error) {
         std::cerr << error.what() << "\n";
         return 1;
