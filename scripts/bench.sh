@@ -47,7 +47,10 @@ benchmark_field() {  # csv file, column
 }
 
 run_benchmark() {  # program, csv file
-  "$1" --benchmark_format=csv >"$2" 2>/dev/null
+  if ! "$1" --benchmark_format=csv >"$2" 2>"$2.log"; then
+    cat "$2.log" >&2
+    return 1
+  fi
 }
 
 # A folder holding the model and the shipped settings at the given size.
