@@ -16,7 +16,7 @@ width=${size%x*}
 height=${size#*x}
 jobs=$(nproc)
 
-scripts/install-deps.sh
+scripts/install-deps.sh >&2
 # GNU time for the peak resident memory, Embree for the reference search; both optional.
 scripts/install-deps.sh time libembree-dev >&2 || echo "warning: could not install time and libembree-dev" >&2
 
