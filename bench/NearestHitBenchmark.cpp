@@ -4,8 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 // The search the render uses, one thread, over the recorded rays of the default scene. Built in
 // the normal build it measures the accelerated search, in the LUMORA_BRUTE_FORCE build the

@@ -43,8 +43,9 @@ bool writePng(std::FILE* file, const Picture& picture)
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     // Rendered pictures are mostly flat or smooth regions. The UP filter turns them into runs of
     // zeros, and run-length matching (only repeats of the previous byte) finds those runs at a
-    // fraction of the cost of a full match search: on the default picture this is as fast as
-    // level 1 with the SUB filter, and within 10 % of the size libpng's default level gives.
+    // fraction of the cost of a full match search. On the default picture this saves a little
+    // faster than level 1 with the SUB filter, in a file within 10 % of the size at libpng's
+    // default level (level 1 with SUB: 1.6 times).
     png_set_compression_strategy(png, Z_RLE);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     png_write_info(png, info);
