@@ -1,10 +1,12 @@
 #include "app/RunSequence.h"
 
+#include "app/KeyWait.h"
+#include "app/ModelFileCheck.h"
 #include "app/RunTimer.h"
+#include "image/ImagePathCheck.h"
 #include "scene/Scene.h"
 #include "tracer/Renderer.h"
 
-#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -21,11 +23,9 @@ const char* const imagePath = "Result1.png";
 void renderAndSave()
 {
     Scene scene(modelPath);
-    // The tracer draws the model's first mesh, so a model without one cannot be rendered.
-    if (!scene.hasModelMesh()) {
-        throw std::string("The model file \"") + modelPath + "\" holds no mesh to render.";
-    }
+    refuseSceneWithoutModelMesh(scene, modelPath);
     Renderer renderer(&scene, settingsPath);
+    refuseUnwritableImagePath(imagePath);
     RunTimer timer;
     renderer.render();
     renderer.saveImage(imagePath);
@@ -35,7 +35,7 @@ void renderAndSave()
 int waitForKey(int exitCode)
 {
     std::cout << "Press any key to continue." << std::endl;
-    std::getchar();
+    waitForOneKey();
     return exitCode;
 }
 
