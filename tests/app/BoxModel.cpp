@@ -1,7 +1,7 @@
 #include "tests/app/BoxModel.h"
 
-#include "tools/chunkwriter/ChunkWriter.h"
 #include "maths/Vec3.h"
+#include "tools/chunkwriter/ChunkWriter.h"
 
 #include <array>
 #include <cstdint>
