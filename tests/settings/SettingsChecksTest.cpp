@@ -67,8 +67,8 @@ TEST(SettingsChecks, ViewAnglesLieStrictlyBetweenZeroAndPi)
         {4.0f, "4"}, {nan, "nan"},  {infinity, "inf"}, {smallestAngle, "1.40129846e-45"},
     };
     for (const auto& [angle, text] : refused) {
-        EXPECT_EQ(refusal([&] { refuseUnusableViewAngles({angle, 1.0f}); }), message(".x", text));
-        EXPECT_EQ(refusal([&] { refuseUnusableViewAngles({1.0f, angle}); }), message(".y", text));
+        EXPECT_EQ(refusal([a = angle] { refuseUnusableViewAngles({a, 1.0f}); }), message(".x", text));
+        EXPECT_EQ(refusal([a = angle] { refuseUnusableViewAngles({1.0f, a}); }), message(".y", text));
     }
     EXPECT_EQ(refusal([&] { refuseUnusableViewAngles({0.0f, 4.0f}); }), message(".x", "0"));
     for (const float angle : {1e-30f, 2 * smallestAngle, belowPi, 1.5707964f}) {
@@ -80,7 +80,7 @@ TEST(SettingsChecks, ResolutionNeedsAtLeastOnePixelAndAtMost32BitsOfThem)
 {
     for (const auto& [resolution, text] : std::vector<std::pair<Resolution, std::string>>{
              {{0, 0}, "0 x 0"}, {{0, 48}, "0 x 48"}, {{48, 0}, "48 x 0"}, {{0, 4294967295u}, "0 x 4294967295"}}) {
-        EXPECT_EQ(refusal([&] { refuseUnusableResolution(resolution); }),
+        EXPECT_EQ(refusal([r = resolution] { refuseUnusableResolution(r); }),
                   prefix + "\"m_resolution\" asks for " + text + " pixels; a picture needs at least 1 x 1.");
     }
     EXPECT_EQ(refusal([] {
