@@ -173,7 +173,7 @@ std::string usageText(std::string_view programName)
            "  --settings PATH    read the settings from PATH\n"
            "  --output PATH      write the picture to PATH, as PNG or BMP by its extension\n"
            "  --resolution WxH   render W x H pixels in place of the settings' m_resolution\n"
-           "  --no-wait          end without the prompt and the wait for a key\n"
+           "  --no-wait          do not wait for a key at the end\n"
            "  --quiet            show no progress line while rendering\n"
            "  -h, --help         show this help and exit\n"
            "  --version          show the program's name and version and exit\n"

@@ -1,11 +1,13 @@
 #include "app/RunSequence.h"
 
+#include "app/KeyWait.h"
+#include "app/ModelFileCheck.h"
 #include "app/RenderProgress.h"
 #include "app/RunTimer.h"
+#include "image/ImagePathCheck.h"
 #include "scene/Scene.h"
 #include "tracer/Renderer.h"
 
-#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -17,22 +19,13 @@ namespace {
 void renderAndSave(const RunOptions& options)
 {
     Scene scene(options.modelPath);
-    // The tracer draws the model's first mesh, so a model without one cannot be rendered.
-    if (!scene.hasModelMesh()) {
-        throw std::string("The model file \"") + options.modelPath + "\" holds no mesh to render.";
-    }
+    refuseSceneWithoutModelMesh(scene, options.modelPath);
     Renderer renderer(&scene, options.settingsPath, options.resolution);
+    refuseUnwritableImagePath(options.outputPath);
     RunTimer timer;
     renderShowingProgress(renderer, options.showProgress);
     renderer.saveImage(options.outputPath);
     timer.report();
-}
-
-int waitForKey(int exitCode)
-{
-    std::cout << "Press any key to continue." << std::endl;
-    std::getchar();
-    return exitCode;
 }
 
 // Prints how the job ended and returns the exit code.
@@ -59,7 +52,12 @@ int reportOutcome(const std::function<void()>& job)
 int runReported(const std::function<void()>& job, KeyWait keyWait)
 {
     const int exitCode = reportOutcome(job);
-    return keyWait == KeyWait::afterLastLine ? waitForKey(exitCode) : exitCode;
+    // The prompt is part of every transcript; only the wait itself can be left out.
+    std::cout << "Press any key to continue." << std::endl;
+    if (keyWait == KeyWait::afterLastLine) {
+        waitForOneKey();
+    }
+    return exitCode;
 }
 
 int runRenderJob(const RunOptions& options)

@@ -7,7 +7,7 @@
 enum class KeyWait { afterLastLine, none };
 
 // Runs the job and reports how it ended: "Success." or the one error line for whatever it
-// threw, then, unless told not to, prompts for one key and waits for it. Returns the process
+// threw, then prompts for one key and, unless told not to, waits for it. Returns the process
 // exit code: 0 after a complete job, 1 after a failure.
 int runReported(const std::function<void()>& job, KeyWait keyWait = KeyWait::afterLastLine);
 

@@ -4,6 +4,7 @@
 #include "image/PngEncoder.h"
 #include "image/ReplaceFile.h"
 
+#include <cerrno>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -63,12 +64,15 @@ std::optional<Picture> Picture::create(std::uint32_t width, std::uint32_t height
     }
 }
 
+bool Picture::canEncode(const std::string& path) { return encoderFor(path) != nullptr; }
+
 bool Picture::save(const std::string& path) const
 {
     // Neither format holds a picture without pixels (PNG forbids a zero width or height), and
     // a file that readers reject helps nobody: an empty picture is a failed save.
     const Encoder encoder = encoderFor(path);
     if (encoder == nullptr || m_width == 0 || m_height == 0) {
+        errno = EINVAL;
         return false;
     }
     return replaceFile(path, [this, encoder](std::FILE* file) { return encoder(file, *this); });

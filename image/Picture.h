@@ -21,9 +21,13 @@ public:
     const std::uint8_t* bits() const { return m_pixels.data() + topRowOffset(); }
     std::ptrdiff_t pitch() const { return -m_stride; }
 
-    // Encodes the picture in the format its file name's extension names, ".png" or ".bmp" in any
-    // case. True only when the file was written completely; a failed save leaves whatever file
-    // was at path before untouched.
+    // True when the file name's extension names a format that save writes: ".png" or ".bmp", in
+    // any case.
+    static bool canEncode(const std::string& path);
+
+    // Encodes the picture in the format its file name's extension names. True only when the
+    // file was written completely; a failed save leaves whatever file was at path before
+    // untouched, and errno tells why it failed (EINVAL for an unknown format or an empty picture).
     bool save(const std::string& path) const;
 
 private:

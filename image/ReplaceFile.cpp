@@ -31,16 +31,25 @@ bool replaceFile(const std::string& path, const std::function<bool(std::FILE*)>&
         return false;
     }
     std::FILE* file = fdopen(descriptor, "wb");
+    int error = 0;
     if (file == nullptr) {
+        error = errno;
         close(descriptor);
-        std::remove(temporaryPath.c_str());
-        return false;
-    }
-    const bool written = writeContent(file) && std::ferror(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed && std::rename(temporaryPath.c_str(), path.c_str()) == 0) {
-        return true;
+    } else {
+        errno = 0;
+        const bool written = writeContent(file) && std::ferror(file) == 0;
+        error = written ? 0 : errno;
+        if (std::fclose(file) != 0 && error == 0) {
+            error = errno;
+        }
+        if (written && error == 0) {
+            if (std::rename(temporaryPath.c_str(), path.c_str()) == 0) {
+                return true;
+            }
+            error = errno;
+        }
     }
     std::remove(temporaryPath.c_str());
+    errno = error != 0 ? error : EIO;
     return false;
 }

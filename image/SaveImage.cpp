@@ -1,6 +1,8 @@
+#include "image/ImagePathCheck.h"
 #include "image/Picture.h"
 #include "tracer/Renderer.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -39,17 +41,17 @@ void convertFramebuffer(const std::vector<Vec3>& framebuffer, Picture& picture)
 
 void Renderer::saveImage(std::string path) const
 {
-    const std::string failure = "Can not save image \"" + path + "\".";
+    refuseUnwritableImagePath(path);
     // A framebuffer that does not match the resolution would be read past its end.
     if (m_framebuffer.size() != std::size_t{m_resolution.x} * m_resolution.y) {
-        throw failure;
+        throw saveFailure(path, systemReason(EINVAL));
     }
     std::optional<Picture> picture = Picture::create(m_resolution.x, m_resolution.y);
     if (!picture) {
-        throw failure;
+        throw saveFailure(path, systemReason(ENOMEM));
     }
     convertFramebuffer(m_framebuffer, *picture);
     if (!picture->save(path)) {
-        throw failure;
+        throw saveFailure(path, systemReason(errno));
     }
 }

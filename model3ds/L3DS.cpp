@@ -1,9 +1,13 @@
 #include "model3ds/L3DS.h"
 #include "model3ds/L3DSChunkIds.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
-#include <fstream>
 #include <limits>
 #include <new>
 
@@ -36,17 +40,55 @@ bool L3DS::allocateBuffer(std::size_t size)
 // Leaves the model untouched on failure: it is emptied only once the file is held whole.
 bool L3DS::readWholeFile(const char* path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file.seekg(0, std::ios::end)) {
+    m_readError = 0;
+    m_readEmptyFile = false;
+    const int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        m_readError = errno;
         return false;
     }
-    const std::streamoff size = file.tellg();
-    if (size < 0 || !file.seekg(0, std::ios::beg) || !allocateBuffer(static_cast<std::size_t>(size))) {
+    const bool read = readOpenFile(descriptor);
+    close(descriptor);
+    return read;
+}
+
+bool L3DS::readOpenFile(int descriptor)
+{
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0) {
+        m_readError = errno;
         return false;
     }
-    if (!file.read(reinterpret_cast<char*>(m_buffer.get()), size)) {
-        releaseBuffer();
+    // A folder opens for reading, but its size means nothing and its reads fail.
+    if (S_ISDIR(status.st_mode)) {
+        m_readError = EISDIR;
         return false;
+    }
+    if (status.st_size <= 0) {
+        m_readEmptyFile = true;
+        return false;
+    }
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (size > std::numeric_limits<std::uint32_t>::max()) {
+        m_readError = EFBIG;
+        return false;
+    }
+    if (!allocateBuffer(static_cast<std::size_t>(size))) {
+        m_readError = ENOMEM;
+        return false;
+    }
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t count = ::read(descriptor, m_buffer.get() + done, size - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            // A file that ends before its size was read has been cut short under us.
+            m_readError = count < 0 ? errno : EIO;
+            releaseBuffer();
+            return false;
+        }
+        done += static_cast<std::size_t>(count);
     }
     return true;
 }

@@ -11,7 +11,8 @@
 
 // Importer for the 3DS chunk format. The whole file is read with one read, parsed from
 // memory and released before the load returns. Loading never throws an error of its own
-// and prints nothing: its only report is the boolean result.
+// and prints nothing: it reports through its boolean result, and keeps why the file could not
+// be read for a caller that explains a failed load.
 class L3DS : public LImporter {
 public:
     L3DS();
@@ -20,6 +21,12 @@ public:
     bool loadFile(const char* path) override;
     // Loads a model from bytes already in memory, as loadFile does after its read.
     bool loadFromMemory(const std::uint8_t* data, std::size_t size);
+
+    // Why the last loadFile read nothing to parse: the errno of the open, status query or read
+    // that failed (EISDIR for a folder, EFBIG past the 32-bit offsets), or 0 when the file was
+    // read whole. An empty file reads without error but holds nothing: readEmptyFile().
+    int readError() const { return m_readError; }
+    bool readEmptyFile() const { return m_readEmptyFile; }
 
 protected:
     // Offsets at or past the end of the buffer go to its last byte.
@@ -51,6 +58,7 @@ protected:
 private:
     bool allocateBuffer(std::size_t size);
     bool readWholeFile(const char* path);
+    bool readOpenFile(int descriptor);
     void releaseBuffer();
     bool parseBuffer();
     void postProcessMeshes();
@@ -73,4 +81,6 @@ private:
     // findMaterial's answers by name, made once all materials are read: a file may hold
     // many materials and many face-material chunks, and a scan for each would be quadratic.
     std::unordered_map<std::string_view, const LMaterial*> m_materialsByName;
+    int m_readError = 0;
+    bool m_readEmptyFile = false;
 };

@@ -1,4 +1,5 @@
 #include "settings/ParameterReaders.h"
+#include "settings/SettingsChecks.h"
 #include "tracer/RenderLoop.h"
 #include "tracer/Renderer.h"
 #include "tracer/TraceDepthLimit.h"
@@ -25,17 +26,6 @@ std::string loadFailureDetail(const tinyxml2::XMLDocument& document, const std::
         default:
             const char* text = document.ErrorStr();
             return text == nullptr || *text == '\0' ? path : text;
-    }
-}
-
-// The render loop indexes pixels as x + width * y in 32 bits, so the whole picture must fit.
-void refuseOversizedPicture(Resolution resolution)
-{
-    const std::uint64_t pixelCount = std::uint64_t{resolution.x} * resolution.y;
-    const std::uint32_t mostPixels = std::numeric_limits<std::uint32_t>::max();
-    if (pixelCount > mostPixels) {
-        throw "Error in reading xml file. Parameter \"m_resolution\" asks for " + std::to_string(resolution.x) + " x " +
-            std::to_string(resolution.y) + " pixels; at most " + std::to_string(mostPixels) + " fit in one picture.";
     }
 }
 
@@ -72,14 +62,16 @@ Renderer::Renderer(const Scene* scene, std::string settingsPath, std::optional<R
     readUnsignedParameter(root, "max_depth_", max_depth_);
     readFloatParameter(root, "min_energy_", min_energy_);
 
-    refuseOversizedPicture(m_resolution);
+    refuseViewWithoutHeading(m_forward);
+    refuseUnusableViewAngles(m_viewAngle);
+    refuseUnusableResolution(m_resolution);
     refuseTooDeepRecursion(max_depth_);
 
     // World up stays (0, 1, 0) whatever the view direction, so m_right is only as long as the
     // horizontal part of m_forward.
     m_up = {0.0f, 1.0f, 0.0f};
     m_right = cross(m_forward, m_up);
-    m_framebuffer.assign(std::size_t{m_resolution.x} * m_resolution.y, Vec3{0.0f, 0.0f, 0.0f});
+    m_framebuffer = zeroFramebuffer(m_resolution);
     m_screenRight = m_right * halfAngleTangent(m_viewAngle.x);
     m_screenUp = m_up * halfAngleTangent(m_viewAngle.y);
 }

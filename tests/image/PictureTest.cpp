@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -136,13 +137,20 @@ TEST(Picture, UnknownExtensionsAndEmptyPicturesWriteNothing)
     EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "folder.png"));
 }
 
-TEST(Picture, UnwritableTargetsFailAndLeaveNoTemporaryFile)
+TEST(Picture, UnwritableTargetsFailWithTheirReasonAndLeaveNoTemporaryFile)
 {
     const TempDir dir;
     std::filesystem::create_directory(dir.path() / "taken.png");
     const Picture picture = patternedPicture(2, 2);
+    errno = 0;
     EXPECT_FALSE(picture.save((dir.path() / "missing-folder" / "picture.png").string()));
+    EXPECT_EQ(errno, ENOENT);
+    errno = 0;
     EXPECT_FALSE(picture.save((dir.path() / "taken.png").string()));
+    EXPECT_EQ(errno, EISDIR);
+    errno = 0;
+    EXPECT_FALSE(picture.save((dir.path() / "picture.gif").string()));
+    EXPECT_EQ(errno, EINVAL);
     EXPECT_EQ(folderListing(dir.path()), std::set<std::string>{"taken.png"});
 }
 
@@ -169,10 +177,12 @@ TEST(Picture, WriteThatRunsOutOfSpaceKeepsTheEarlierFile)
     smallLimit.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &smallLimit), 0);
     const bool saved = noise.save(target.string());
+    const int savedError = errno;
     setrlimit(RLIMIT_FSIZE, &previousLimit);
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_FALSE(saved);
+    EXPECT_EQ(savedError, EFBIG);
     EXPECT_EQ(readFileBytes(target), "earlier content");
     EXPECT_EQ(folderListing(dir.path()), std::set<std::string>{"picture.png"});
 }

@@ -96,14 +96,21 @@ TEST(SaveImage, RoundTripPutsFramebufferRowZeroAtTheBottom)
     }
 }
 
-TEST(SaveImage, FailedSaveThrowsAndLeavesNoFile)
+TEST(SaveImage, FailedSaveThrowsItsReasonAndLeavesNoFile)
 {
     const TempDir dir;
     const Renderer renderer = rendererOfSize(2, 2);
-    for (const auto& path : {dir.path() / "Result1.jpg", dir.path() / "missing-folder" / "Result1.png"}) {
-        EXPECT_EQ(saveError(renderer, path), "Can not save image \"" + path.string() + "\".");
-    }
+    const auto jpeg = dir.path() / "Result1.jpg";
+    EXPECT_EQ(saveError(renderer, jpeg),
+              "Can not save image \"" + jpeg.string() + "\". Its extension names no picture format: use .png or .bmp.");
+    const auto inMissingFolder = dir.path() / "missing-folder" / "Result1.png";
+    EXPECT_EQ(saveError(renderer, inMissingFolder),
+              "Can not save image \"" + inMissingFolder.string() + "\". No such file or directory.");
+    // The settings refuse an empty picture; a renderer emptied afterwards is refused by the save.
+    Renderer empty = rendererOfSize(2, 2);
+    empty.m_resolution = {0, 3};
+    empty.m_framebuffer.clear();
     const auto emptyPath = dir.path() / "empty.png";
-    EXPECT_EQ(saveError(rendererOfSize(0, 3), emptyPath), "Can not save image \"" + emptyPath.string() + "\".");
+    EXPECT_EQ(saveError(empty, emptyPath), "Can not save image \"" + emptyPath.string() + "\". Invalid argument.");
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -101,27 +102,44 @@ TEST(L3DS, MainChunkLengthNeedNotMatchTheFileSize)
     expectMixedModel(model);
 }
 
-TEST(L3DS, LoadFileReadsTheWholeFileOrKeepsThePreviousModel)
+TEST(L3DS, LoadFileReadsTheWholeFileOrKeepsThePreviousModelAndSaysWhy)
 {
     const Bytes bytes = mixedModel();
     const TempDir dir;
     const auto path = dir.write("model.3ds", std::string(bytes.begin(), bytes.end()));
     const auto empty = dir.write("empty.3ds", "");
+    // Offsets are 32-bit: a larger model is refused before a byte is read.
+    const auto huge = dir.write("huge.3ds", "");
+    std::filesystem::resize_file(huge, std::uintmax_t{1} << 32);  // sparse: no space is used
 
     TestImporter model;
     ASSERT_TRUE(model.loadFile(path.c_str()));
     expectMixedModel(model);
-    for (const auto& unreadable : {dir.path() / "missing.3ds", empty, dir.path()}) {
-        EXPECT_FALSE(model.loadFile(unreadable.c_str())) << unreadable;
+    struct Unreadable {
+        std::filesystem::path path;
+        int error;
+        bool empty;
+    };
+    for (const Unreadable& file :
+         {Unreadable{dir.path() / "missing.3ds", ENOENT, false}, Unreadable{path / "below a file.3ds", ENOTDIR, false},
+          Unreadable{dir.path(), EISDIR, false}, Unreadable{empty, 0, true}, Unreadable{huge, EFBIG, false}}) {
+        SCOPED_TRACE(file.path);
+        EXPECT_FALSE(model.loadFile(file.path.c_str()));
+        EXPECT_EQ(model.readError(), file.error);
+        EXPECT_EQ(model.readEmptyFile(), file.empty);
         expectMixedModel(model);
     }
-    // Offsets are 32-bit: a larger model is refused before a byte is read.
-    const auto huge = dir.write("huge.3ds", "");
-    std::filesystem::resize_file(huge, std::uintmax_t{1} << 32);  // sparse: no space is used
-    EXPECT_FALSE(model.loadFile(huge.c_str()));
-    expectMixedModel(model);
     EXPECT_FALSE(model.loadFromMemory(bytes.data(), std::size_t{std::numeric_limits<std::uint32_t>::max()} + 1));
     expectMixedModel(model);
+
+    // A file that is read whole clears the reason, also when its parse fails.
+    ASSERT_TRUE(model.loadFile(path.c_str()));
+    EXPECT_EQ(model.readError(), 0);
+    EXPECT_FALSE(model.readEmptyFile());
+    const auto garbage = dir.write("garbage.3ds", "not a model");
+    EXPECT_FALSE(model.loadFile(garbage.c_str()));
+    EXPECT_EQ(model.readError(), 0);
+    EXPECT_FALSE(model.readEmptyFile());
 }
 
 // One triangle moved by its local matrix, with texture coordinates, loaded at every level.
