@@ -81,4 +81,5 @@ Renderer::Renderer(const Scene* scene, std::string settingsPath) : m_scene(scene
     m_framebuffer.assign(std::size_t{m_resolution.x} * m_resolution.y, Vec3{0.0f, 0.0f, 0.0f});
     m_screenRight = m_right * halfAngleTangent(m_viewAngle.x);
     m_screenUp = m_up * halfAngleTangent(m_viewAngle.y);
+    m_modelBvh = ModelBvh(*m_scene);
 }

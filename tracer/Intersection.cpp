@@ -53,14 +53,41 @@ HitRecord Renderer::intersectModel(const Ray& ray) const
                            [&mesh](std::size_t i) { return meshTriangleCorners(mesh, i); });
 }
 
-HitRecord Renderer::nearestHit(const Ray& ray) const
+namespace {
+
+// The room's lists after the model, in their fixed order, each replacing the best only when
+// strictly nearer: so at equal t the model wins, then the earlier list.
+HitRecord withRoomSurfaces(const Scene& scene, const Ray& ray, HitRecord best)
 {
-    HitRecord best = intersectModel(ray);
     for (const RoomSurface& surface : kRoomSurfaces) {
-        const HitRecord hit = intersectList(m_scene->*surface.list, ray);
+        const HitRecord hit = intersectList(scene.*surface.list, ray);
         if (hit.kind == ListHit && (best.kind == None || best.t > hit.t)) {
             best = {hit.t, surface.kind, hit.index};
         }
     }
     return best;
+}
+
+}  // namespace
+
+HitRecord Renderer::bruteForceNearestHit(const Ray& ray) const
+{
+    return withRoomSurfaces(*m_scene, ray, intersectModel(ray));
+}
+
+HitRecord Renderer::acceleratedNearestHit(const Ray& ray) const
+{
+    const Vec3 origin = ray.origin - m_scene->m_modelPos;
+    const HitRecord model =
+        m_modelBvh.covers(origin, ray.direction) ? m_modelBvh.nearestHit(origin, ray.direction) : intersectModel(ray);
+    return withRoomSurfaces(*m_scene, ray, model);
+}
+
+HitRecord Renderer::nearestHit(const Ray& ray) const
+{
+#if LUMORA_BRUTE_FORCE
+    return bruteForceNearestHit(ray);
+#else
+    return acceleratedNearestHit(ray);
+#endif
 }

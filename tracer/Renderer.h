@@ -5,6 +5,7 @@
 #include "scene/Scene.h"
 #include "scene/TriangleList.h"
 #include "tracer/HitRecord.h"
+#include "tracer/ModelBvh.h"
 
 #include <cstdint>
 #include <string>
@@ -35,8 +36,14 @@ public:
     // trace, which also appends every ray it follows to rays: this one, then each secondary
     // ray in the order traced. For tests and benchmarks that need the rays of a real scene.
     Vec3 traceRecordingRays(Ray ray, std::uint32_t depth, std::vector<Ray>& rays) const;
+    // The model's nearest triangle by testing every one.
     HitRecord intersectModel(const Ray& ray) const;
+    // The nearest hit over the model and the room: the search the render uses. It is the
+    // accelerated search, or the brute-force one in a build with LUMORA_BRUTE_FORCE.
     HitRecord nearestHit(const Ray& ray) const;
+    // The two searches behind nearestHit, both always built; they give the same records.
+    HitRecord bruteForceNearestHit(const Ray& ray) const;
+    HitRecord acceleratedNearestHit(const Ray& ray) const;
     // Throws a std::string message when the picture cannot be written.
     void saveImage(std::string path) const;
 
@@ -52,6 +59,7 @@ public:
     Vec3 m_screenUp{};
     std::uint32_t max_depth_ = 0;
     float min_energy_ = 0.0f;
+    ModelBvh m_modelBvh;  // over m_scene's model mesh, built with the renderer
 
 private:
     // The recursion of trace and shade, telling visitRay of every ray before it is searched.
