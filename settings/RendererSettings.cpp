@@ -82,4 +82,5 @@ Renderer::Renderer(const Scene* scene, std::string settingsPath) : m_scene(scene
     m_screenRight = m_right * halfAngleTangent(m_viewAngle.x);
     m_screenUp = m_up * halfAngleTangent(m_viewAngle.y);
     m_modelBvh = ModelBvh(*m_scene);
+    m_roomQuads = RoomQuads(*m_scene);
 }

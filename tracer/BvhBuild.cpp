@@ -87,35 +87,16 @@ bool isSliver(const TriangleCorners& corners)
            std::sqrt(squaredLength(normal)) <= kSliverAreaRatio * longest;
 }
 
-// Appends the given faces of the mesh as quads of four, unused lanes left NaN.
+// Appends the given faces of the mesh as quads of four.
 template <typename FaceOf>
 void appendQuads(std::vector<TriangleQuad>& quads, const LMesh& mesh, std::size_t count, FaceOf faceOf)
 {
-    for (std::size_t first = 0; first < count; first += 4) {
-        TriangleQuad quad;
-        for (auto& corner : quad.corner) {
-            for (auto& axis : corner) {
-                for (float& lane : axis) {
-                    lane = std::numeric_limits<float>::quiet_NaN();
-                }
-            }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i % 4 == 0) {
+            quads.push_back(emptyQuad());
         }
-        for (std::size_t lane = 0; lane < 4; ++lane) {
-            quad.face[lane] = TriangleQuad::kNoFace;
-            if (first + lane >= count) {
-                continue;
-            }
-            const std::uint32_t face = faceOf(first + lane);
-            const TriangleCorners corners = meshTriangleCorners(mesh, face);
-            const Vec3 points[3] = {corners.p0, corners.p1, corners.p2};
-            for (int k = 0; k < 3; ++k) {
-                quad.corner[k][0][lane] = points[k].x;
-                quad.corner[k][1][lane] = points[k].y;
-                quad.corner[k][2][lane] = points[k].z;
-            }
-            quad.face[lane] = face;
-        }
-        quads.push_back(quad);
+        const std::uint32_t face = faceOf(i);
+        setLane(quads.back(), static_cast<unsigned>(i % 4), meshTriangleCorners(mesh, face), face);
     }
 }
 

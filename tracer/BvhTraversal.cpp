@@ -1,11 +1,9 @@
 #include "tracer/ModelBvh.h"
-#include "tracer/TriangleStrike.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-
 
 namespace {
 
@@ -23,32 +21,18 @@ constexpr float kLongestDirection = 1e10f;
 struct NearestFace {
     float t = kInfinity;
     std::uint32_t face = kNoFace;
-    StrikePoint<FloatLanes> origin;
-    StrikePoint<FloatLanes> direction;
+    QuadRay ray;
 
-    NearestFace(Vec3 rayOrigin, Vec3 rayDirection)
-        : origin{FloatLanes(rayOrigin.x), FloatLanes(rayOrigin.y), FloatLanes(rayOrigin.z)},
-          direction{FloatLanes(rayDirection.x), FloatLanes(rayDirection.y), FloatLanes(rayDirection.z)}
-    {
-    }
+    NearestFace(Vec3 origin, Vec3 direction) : ray(origin, direction) {}
 
     void consider(const TriangleQuad& quad)
     {
-        auto corner = [&quad](int k) {
-            return StrikePoint<FloatLanes>{FloatLanes::load(quad.corner[k][0]), FloatLanes::load(quad.corner[k][1]),
-                                           FloatLanes::load(quad.corner[k][2])};
-        };
-        FloatLanes hitT;
-        const unsigned struck = laneBits(strikeTriangles(corner(0), corner(1), corner(2), origin, direction, hitT));
-        if (struck == 0) {
-            return;
-        }
-        alignas(16) float lanes[4];
-        hitT.store(lanes);
+        alignas(16) float hitT[4];
+        const unsigned struck = strikeQuad(quad, ray, hitT);
         for (unsigned lane = 0; lane < 4; ++lane) {
             const std::uint32_t candidate = quad.face[lane];
-            if ((struck & (1u << lane)) != 0 && (lanes[lane] < t || (lanes[lane] == t && candidate < face))) {
-                t = lanes[lane];
+            if ((struck & (1u << lane)) != 0 && (hitT[lane] < t || (hitT[lane] == t && candidate < face))) {
+                t = hitT[lane];
                 face = candidate;
             }
         }
@@ -97,6 +81,10 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
             if (top.entry > nearest.reach()) {
                 continue;
             }
+            if ((top.node & BvhNode::kLeafFlag) != 0) {
+                nearest.consider(m_leaves[top.node & ~BvhNode::kLeafFlag]);
+                continue;
+            }
             const BvhNode& node = m_nodes[top.node];
 
             // Entry and exit distances of the four boxes. Where an axis gives NaN (the origin on
@@ -113,32 +101,23 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
             entry.store(entries);
             const unsigned struck = laneBits(entry <= exit);
 
-            // Leaves are tested at once; inner nodes go on the stack nearest on top.
-            StackEntry inner[4];
-            std::size_t innerCount = 0;
+            // The struck children go on the stack nearest on top; leaves are tested as they come off.
+            StackEntry children[4];
+            std::size_t childCount = 0;
             for (int slot = 0; slot < 4; ++slot) {
-                if ((struck & (1u << slot)) == 0) {
-                    continue;
-                }
                 const std::uint32_t reference = node.child[slot];
-                if (reference == BvhNode::kNoChild) {
+                if ((struck & (1u << slot)) == 0 || reference == BvhNode::kNoChild) {
                     continue;
                 }
-                if ((reference & BvhNode::kLeafFlag) != 0) {
-                    if (entries[slot] <= nearest.reach()) {
-                        nearest.consider(m_leaves[reference & ~BvhNode::kLeafFlag]);
-                    }
-                    continue;
-                }
-                std::size_t position = innerCount++;
-                while (position > 0 && inner[position - 1].entry < entries[slot]) {
-                    inner[position] = inner[position - 1];
+                std::size_t position = childCount++;
+                while (position > 0 && children[position - 1].entry < entries[slot]) {
+                    children[position] = children[position - 1];
                     --position;
                 }
-                inner[position] = {reference, entries[slot]};
+                children[position] = {reference, entries[slot]};
             }
-            for (std::size_t i = 0; i < innerCount; ++i) {
-                stack[depth++] = inner[i];
+            for (std::size_t i = 0; i < childCount; ++i) {
+                stack[depth++] = children[i];
             }
         }
     }

@@ -80,10 +80,22 @@ LaneMask compareLanes(FloatLanes a, FloatLanes b, Comparison comparison)
     return result;
 }
 
-inline FloatLanes operator+(FloatLanes a, FloatLanes b) { return eachLane(a, b, [](float x, float y) { return x + y; }); }
-inline FloatLanes operator-(FloatLanes a, FloatLanes b) { return eachLane(a, b, [](float x, float y) { return x - y; }); }
-inline FloatLanes operator*(FloatLanes a, FloatLanes b) { return eachLane(a, b, [](float x, float y) { return x * y; }); }
-inline FloatLanes operator/(FloatLanes a, FloatLanes b) { return eachLane(a, b, [](float x, float y) { return x / y; }); }
+inline FloatLanes operator+(FloatLanes a, FloatLanes b)
+{
+    return eachLane(a, b, [](float x, float y) { return x + y; });
+}
+inline FloatLanes operator-(FloatLanes a, FloatLanes b)
+{
+    return eachLane(a, b, [](float x, float y) { return x - y; });
+}
+inline FloatLanes operator*(FloatLanes a, FloatLanes b)
+{
+    return eachLane(a, b, [](float x, float y) { return x * y; });
+}
+inline FloatLanes operator/(FloatLanes a, FloatLanes b)
+{
+    return eachLane(a, b, [](float x, float y) { return x / y; });
+}
 inline LaneMask operator>=(FloatLanes a, FloatLanes b)
 {
     return compareLanes(a, b, [](float x, float y) { return x >= y; });

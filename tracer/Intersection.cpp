@@ -1,4 +1,5 @@
 #include "tracer/Renderer.h"
+#include "tracer/RoomSurfaces.h"
 #include "tracer/TriangleCorners.h"
 #include "tracer/TriangleStrike.h"
 
@@ -20,16 +21,6 @@ HitRecord nearestTriangle(std::size_t triangleCount, Vec3 origin, Vec3 direction
     }
     return best;
 }
-
-// The room's surfaces in search order: at equal distance the earlier surface wins.
-struct RoomSurface {
-    TriangleList Scene::*list;
-    HitKind kind;
-};
-constexpr RoomSurface kRoomSurfaces[] = {
-    {&Scene::m_mirror, Mirror},   {&Scene::m_backWall, BackWall}, {&Scene::m_floor, Floor},
-    {&Scene::m_ceiling, Ceiling}, {&Scene::m_leftWall, LeftWall}, {&Scene::m_rightWall, RightWall},
-};
 
 }  // namespace
 
@@ -78,9 +69,10 @@ HitRecord Renderer::bruteForceNearestHit(const Ray& ray) const
 HitRecord Renderer::acceleratedNearestHit(const Ray& ray) const
 {
     const Vec3 origin = ray.origin - m_scene->m_modelPos;
-    const HitRecord model =
-        m_modelBvh.covers(origin, ray.direction) ? m_modelBvh.nearestHit(origin, ray.direction) : intersectModel(ray);
-    return withRoomSurfaces(*m_scene, ray, model);
+    if (!m_modelBvh.covers(origin, ray.direction) || !m_roomQuads.holdsRoom()) {
+        return bruteForceNearestHit(ray);
+    }
+    return m_roomQuads.withRoomSurfaces(ray, m_modelBvh.nearestHit(origin, ray.direction));
 }
 
 HitRecord Renderer::nearestHit(const Ray& ray) const

@@ -3,7 +3,7 @@
 #include "maths/Vec3.h"
 #include "scene/Scene.h"
 #include "tracer/HitRecord.h"
-#include "tracer/TriangleCorners.h"
+#include "tracer/TriangleQuad.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,16 +21,6 @@ struct alignas(64) BvhNode {
 
     static constexpr std::uint32_t kLeafFlag = 0x80000000u;
     static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;
-};
-
-// Up to four triangles side by side, tested together: corner[k][axis][lane] is coordinate axis
-// of corner k, exactly as the brute-force search reads it. An unused lane has NaN corners,
-// which never strike, and face kNoFace.
-struct alignas(16) TriangleQuad {
-    float corner[3][3][4];
-    std::uint32_t face[4];
-
-    static constexpr std::uint32_t kNoFace = 0xFFFFFFFFu;
 };
 
 // The nearest-hit search over the model mesh: exactly the brute-force search's answer, found
@@ -69,7 +59,7 @@ public:
 private:
     friend class BvhBuilder;
 
-    std::vector<BvhNode> m_nodes;  // node 0 is the root
+    std::vector<BvhNode> m_nodes;         // node 0 is the root
     std::vector<TriangleQuad> m_leaves;   // one quad per leaf of the tree
     std::vector<TriangleQuad> m_slivers;  // the faces kept out of the tree
     std::size_t m_sliverCount = 0;

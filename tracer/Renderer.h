@@ -6,6 +6,7 @@
 #include "scene/TriangleList.h"
 #include "tracer/HitRecord.h"
 #include "tracer/ModelBvh.h"
+#include "tracer/RoomQuads.h"
 
 #include <cstdint>
 #include <string>
@@ -59,7 +60,9 @@ public:
     Vec3 m_screenUp{};
     std::uint32_t max_depth_ = 0;
     float min_energy_ = 0.0f;
-    ModelBvh m_modelBvh;  // over m_scene's model mesh, built with the renderer
+    // The accelerated search's structures over m_scene, built with the renderer.
+    ModelBvh m_modelBvh;
+    RoomQuads m_roomQuads;
 
 private:
     // The recursion of trace and shade, telling visitRay of every ray before it is searched.
