@@ -81,6 +81,9 @@ Renderer::Renderer(const Scene* scene, std::string settingsPath) : m_scene(scene
     m_framebuffer.assign(std::size_t{m_resolution.x} * m_resolution.y, Vec3{0.0f, 0.0f, 0.0f});
     m_screenRight = m_right * halfAngleTangent(m_viewAngle.x);
     m_screenUp = m_up * halfAngleTangent(m_viewAngle.y);
-    m_modelBvh = ModelBvh(*m_scene);
-    m_roomQuads = RoomQuads(*m_scene);
+    // The accelerated search's structures; a renderer made only to read settings has no scene.
+    if (m_scene != nullptr) {
+        m_modelBvh = ModelBvh(*m_scene);
+        m_roomQuads = RoomQuads(*m_scene);
+    }
 }
