@@ -4,6 +4,8 @@
 #include "tracer/FloatLanes.h"
 #include "tracer/TriangleCorners.h"
 
+#include <type_traits>
+
 // Moller-Trumbore with true divisions by det and no epsilon: both faces count, and hits on an
 // edge, a corner or at t = 0 are accepted. Every search of the tracer uses this one test, so
 // they all strike exactly the same triangles at exactly the same distances.
@@ -40,6 +42,9 @@ StrikePoint<Real> cross(StrikePoint<Real> a, StrikePoint<Real> b)
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
+template <typename Real>
+constexpr bool kEarlyExit = std::is_same_v<Real, float>;
+
 // Whether the ray strikes the triangle p0, p1, p2 (per lane for FloatLanes), and where in t.
 // t is only meaningful where the result is true.
 template <typename Real>
@@ -55,13 +60,13 @@ auto strikeTriangles(StrikePoint<Real> p0, StrikePoint<Real> p1, StrikePoint<Rea
     const Real det = dot(P, e1);
     const Real u = dot(P, s) / det;
     auto struck = u >= zero;
-    if (noLane(struck)) {
+    if (kEarlyExit<Real> && noLane(struck)) {
         return struck;
     }
     const StrikePoint<Real> Q = cross(s, e1);
     const Real v = dot(Q, direction) / det;
     struck = both(struck, both(v >= zero, u + v <= one));
-    if (noLane(struck)) {
+    if (kEarlyExit<Real> && noLane(struck)) {
         return struck;
     }
     t = dot(Q, e2) / det;
