@@ -1,5 +1,6 @@
 #include "tracer/ModelBvh.h"
 
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -28,10 +29,10 @@ struct NearestFace {
     void consider(const TriangleQuad& quad)
     {
         alignas(16) float hitT[4];
-        const unsigned struck = strikeQuad(quad, ray, hitT);
-        for (unsigned lane = 0; lane < 4; ++lane) {
+        for (unsigned struck = strikeQuad(quad, ray, hitT); struck != 0; struck &= struck - 1) {
+            const int lane = std::countr_zero(struck);
             const std::uint32_t candidate = quad.face[lane];
-            if ((struck & (1u << lane)) != 0 && (hitT[lane] < t || (hitT[lane] == t && candidate < face))) {
+            if (hitT[lane] < t || (hitT[lane] == t && candidate < face)) {
                 t = hitT[lane];
                 face = candidate;
             }
@@ -45,7 +46,15 @@ struct StackEntry {
     float entry;
 };
 
-float largestMagnitude(Vec3 v) { return std::fmax(std::fabs(v.x), std::fmax(std::fabs(v.y), std::fabs(v.z))); }
+// The largest |component|; NaN gives NaN or a number, and covers tests NaN first.
+float largestMagnitude(Vec3 v)
+{
+    const float x = std::fabs(v.x);
+    const float y = std::fabs(v.y);
+    const float z = std::fabs(v.z);
+    const float xy = x > y ? x : y;
+    return xy > z ? xy : z;
+}
 
 }  // namespace
 
@@ -67,8 +76,17 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
     }
 
     if (!m_nodes.empty()) {
-        // Per axis, the side of each box the ray enters through: the low side when it moves up.
-        const bool movesUp[3] = {!std::signbit(direction.x), !std::signbit(direction.y), !std::signbit(direction.z)};
+        // Per axis, where in a node the sides lie that the ray enters and leaves each box by:
+        // the low side first when it moves up.
+        std::size_t nearSide[3];
+        std::size_t farSide[3];
+        const float components[3] = {direction.x, direction.y, direction.z};
+        for (int axis = 0; axis < 3; ++axis) {
+            const std::size_t low = offsetof(BvhNode, low) + sizeof(BvhNode::low[0]) * axis;
+            const std::size_t high = offsetof(BvhNode, high) + sizeof(BvhNode::high[0]) * axis;
+            nearSide[axis] = std::signbit(components[axis]) ? high : low;
+            farSide[axis] = std::signbit(components[axis]) ? low : high;
+        }
         const FloatLanes start[3] = {FloatLanes(origin.x), FloatLanes(origin.y), FloatLanes(origin.z)};
         const FloatLanes inverse[3] = {FloatLanes(1.0f / direction.x), FloatLanes(1.0f / direction.y),
                                        FloatLanes(1.0f / direction.z)};
@@ -86,29 +104,29 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
                 continue;
             }
             const BvhNode& node = m_nodes[top.node];
+            const auto* bytes = reinterpret_cast<const unsigned char*>(&node);
+            auto side = [bytes](std::size_t offset) {
+                return FloatLanes::load(reinterpret_cast<const float*>(bytes + offset));
+            };
 
             // Entry and exit distances of the four boxes. Where an axis gives NaN (the origin on
             // a box side the ray runs along) the axis is left out, which only widens the test.
-            FloatLanes entry(0.0f);
-            FloatLanes exit(nearest.reach());
-            for (int axis = 0; axis < 3; ++axis) {
-                const float* nearSide = movesUp[axis] ? node.low[axis] : node.high[axis];
-                const float* farSide = movesUp[axis] ? node.high[axis] : node.low[axis];
-                entry = largerOr((FloatLanes::load(nearSide) - start[axis]) * inverse[axis], entry);
-                exit = smallerOr((FloatLanes::load(farSide) - start[axis]) * inverse[axis], exit);
-            }
+            // An unused child's empty box gives entry +infinity and exit -infinity.
+            FloatLanes entry = largerOr((side(nearSide[0]) - start[0]) * inverse[0], FloatLanes(0.0f));
+            FloatLanes exit = smallerOr((side(farSide[0]) - start[0]) * inverse[0], FloatLanes(nearest.reach()));
+            entry = largerOr((side(nearSide[1]) - start[1]) * inverse[1], entry);
+            exit = smallerOr((side(farSide[1]) - start[1]) * inverse[1], exit);
+            entry = largerOr((side(nearSide[2]) - start[2]) * inverse[2], entry);
+            exit = smallerOr((side(farSide[2]) - start[2]) * inverse[2], exit);
             alignas(16) float entries[4];
             entry.store(entries);
-            const unsigned struck = laneBits(entry <= exit);
 
             // The struck children go on the stack nearest on top; leaves are tested as they come off.
             StackEntry children[4];
             std::size_t childCount = 0;
-            for (int slot = 0; slot < 4; ++slot) {
+            for (unsigned struck = laneBits(entry <= exit); struck != 0; struck &= struck - 1) {
+                const int slot = std::countr_zero(struck);
                 const std::uint32_t reference = node.child[slot];
-                if ((struck & (1u << slot)) == 0 || reference == BvhNode::kNoChild) {
-                    continue;
-                }
                 std::size_t position = childCount++;
                 while (position > 0 && children[position - 1].entry < entries[slot]) {
                     children[position] = children[position - 1];

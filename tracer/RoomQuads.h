@@ -27,6 +27,6 @@ public:
 
 private:
     std::vector<TriangleQuad> m_quads;  // face holds the triangle's index within its surface
-    std::uint32_t m_surfaceCounts[6] = {};
+    HitKind m_laneKinds[kMostTriangles] = {};
     bool m_holdsRoom = false;
 };
