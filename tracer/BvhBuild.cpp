@@ -25,7 +25,7 @@ constexpr float kReachFactor = 16.0f;
 
 // A leaf is one TriangleQuad: testing one triangle costs as much as four.
 constexpr std::uint32_t kMostLeafTriangles = 4;
-constexpr std::size_t kBinCount = 16;
+constexpr std::size_t kBinCount = 32;
 // Below this depth nodes are halved instead of split by cost, so the depth stays bounded for
 // any mesh and the traversal's fixed stack always suffices.
 constexpr std::uint32_t kDeepestCostSplit = 40;
@@ -180,22 +180,20 @@ private:
         const std::uint32_t index = static_cast<std::uint32_t>(m_binary.size());
         m_binary.push_back({box, true, 0, 0, first, count});
 
-        int axis = 0;
-        for (int a = 1; a < 3; ++a) {
-            if (centreBox.high[a] - centreBox.low[a] > centreBox.high[axis] - centreBox.low[axis]) {
-                axis = a;
-            }
-        }
-        const float extent = centreBox.high[axis] - centreBox.low[axis];
-
         if (count <= kMostLeafTriangles) {
             return index;
         }
         std::uint32_t middle = first;
-        if (depth < kDeepestCostSplit && extent > 0.0f) {
-            middle = costSplit(first, end, centreBox.low[axis], extent, axis);
+        if (depth < kDeepestCostSplit) {
+            middle = costSplit(first, end, centreBox);
         }
         if (middle == first) {
+            int axis = 0;
+            for (int a = 1; a < 3; ++a) {
+                if (centreBox.high[a] - centreBox.low[a] > centreBox.high[axis] - centreBox.low[axis]) {
+                    axis = a;
+                }
+            }
             // All centres coincide, or the tree is deep: halve by position along the axis.
             middle = first + count / 2;
             std::nth_element(m_order.begin() + first, m_order.begin() + middle, m_order.begin() + end,
@@ -209,55 +207,72 @@ private:
         return index;
     }
 
-    // Partitions by the cheapest bin boundary and returns where the right part starts, or first
-    // when the centres all fall in one bin.
-    std::uint32_t costSplit(std::uint32_t first, std::uint32_t end, float centreLow, float extent, int axis)
-    {
-        std::array<Box, kBinCount> bins{};
-        std::array<std::uint32_t, kBinCount> binCounts{};
-        const float scale = static_cast<float>(kBinCount) / extent;
-        auto binOf = [&](std::uint32_t triangle) -> std::size_t {
-            const float position = (m_centres[triangle][axis] - centreLow) * scale;
+    // The bins of one axis: centres from the low side of the centres' box, kBinCount to its extent.
+    struct Binning {
+        int axis;
+        float low;
+        float scale;
+
+        std::size_t binOf(const std::array<float, 3>& centre) const
+        {
+            const float position = (centre[axis] - low) * scale;
             if (!(position > 0.0f)) {
                 return 0;
             }
             return position < static_cast<float>(kBinCount - 1) ? static_cast<std::size_t>(position) : kBinCount - 1;
-        };
-        for (std::uint32_t i = first; i < end; ++i) {
-            const std::size_t bin = binOf(m_order[i]);
-            bins[bin].grow(m_boxes[m_order[i]]);
-            ++binCounts[bin];
         }
-        std::array<double, kBinCount> rightCost{};
-        Box rightBox;
-        std::uint32_t rightCount = 0;
-        for (std::size_t bin = kBinCount - 1; bin > 0; --bin) {
-            rightBox.grow(bins[bin]);
-            rightCount += binCounts[bin];
-            rightCost[bin] = rightBox.area() * quadsFor(rightCount);
-        }
-        Box leftBox;
-        std::uint32_t leftCount = 0;
+    };
+
+    // Partitions by the cheapest bin boundary of the three axes and returns where the right part
+    // starts, or first when on every axis the centres fall in one bin.
+    std::uint32_t costSplit(std::uint32_t first, std::uint32_t end, const Box& centreBox)
+    {
         double bestCost = std::numeric_limits<double>::infinity();
+        Binning best{0, 0.0f, 0.0f};
         std::size_t bestBoundary = 0;
-        for (std::size_t boundary = 1; boundary < kBinCount; ++boundary) {
-            leftBox.grow(bins[boundary - 1]);
-            leftCount += binCounts[boundary - 1];
-            const std::uint32_t count = end - first;
-            if (leftCount == 0 || leftCount == count) {
+        for (int axis = 0; axis < 3; ++axis) {
+            const float extent = centreBox.high[axis] - centreBox.low[axis];
+            if (!(extent > 0.0f)) {
                 continue;
             }
-            const double cost = leftBox.area() * quadsFor(leftCount) + rightCost[boundary];
-            if (cost < bestCost) {
-                bestCost = cost;
-                bestBoundary = boundary;
+            const Binning binning{axis, centreBox.low[axis], static_cast<float>(kBinCount) / extent};
+            std::array<Box, kBinCount> bins{};
+            std::array<std::uint32_t, kBinCount> binCounts{};
+            for (std::uint32_t i = first; i < end; ++i) {
+                const std::size_t bin = binning.binOf(m_centres[m_order[i]]);
+                bins[bin].grow(m_boxes[m_order[i]]);
+                ++binCounts[bin];
+            }
+            std::array<double, kBinCount> rightCost{};
+            Box rightBox;
+            std::uint32_t rightCount = 0;
+            for (std::size_t bin = kBinCount - 1; bin > 0; --bin) {
+                rightBox.grow(bins[bin]);
+                rightCount += binCounts[bin];
+                rightCost[bin] = rightBox.area() * quadsFor(rightCount);
+            }
+            Box leftBox;
+            std::uint32_t leftCount = 0;
+            for (std::size_t boundary = 1; boundary < kBinCount; ++boundary) {
+                leftBox.grow(bins[boundary - 1]);
+                leftCount += binCounts[boundary - 1];
+                if (leftCount == 0 || leftCount == end - first) {
+                    continue;
+                }
+                const double cost = leftBox.area() * quadsFor(leftCount) + rightCost[boundary];
+                if (cost < bestCost) {
+                    bestCost = cost;
+                    best = binning;
+                    bestBoundary = boundary;
+                }
             }
         }
         if (bestBoundary == 0) {
             return first;
         }
-        const auto middle = std::partition(m_order.begin() + first, m_order.begin() + end,
-                                           [&](std::uint32_t triangle) { return binOf(triangle) < bestBoundary; });
+        const auto middle = std::partition(m_order.begin() + first, m_order.begin() + end, [&](std::uint32_t triangle) {
+            return best.binOf(m_centres[triangle]) < bestBoundary;
+        });
         return static_cast<std::uint32_t>(middle - m_order.begin());
     }
 
