@@ -93,17 +93,27 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
 
         StackEntry stack[kStackCapacity];
         std::size_t depth = 0;
-        stack[depth++] = {0, 0.0f};
-        while (depth > 0) {
-            const StackEntry top = stack[--depth];
-            if (top.entry > nearest.reach()) {
+        // The node or leaf to visit next: the root, then the nearest struck child of each node,
+        // then what comes off the stack.
+        std::uint32_t next = 0;
+        bool haveNext = true;
+        for (;;) {
+            if (!haveNext) {
+                if (depth == 0) {
+                    break;
+                }
+                const StackEntry top = stack[--depth];
+                if (top.entry > nearest.reach()) {
+                    continue;
+                }
+                next = top.node;
+            }
+            haveNext = false;
+            if ((next & BvhNode::kLeafFlag) != 0) {
+                nearest.consider(m_leaves[next & ~BvhNode::kLeafFlag]);
                 continue;
             }
-            if ((top.node & BvhNode::kLeafFlag) != 0) {
-                nearest.consider(m_leaves[top.node & ~BvhNode::kLeafFlag]);
-                continue;
-            }
-            const BvhNode& node = m_nodes[top.node];
+            const BvhNode& node = m_nodes[next];
             const auto* bytes = reinterpret_cast<const unsigned char*>(&node);
             auto side = [bytes](std::size_t offset) {
                 return FloatLanes::load(reinterpret_cast<const float*>(bytes + offset));
@@ -121,7 +131,7 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
             alignas(16) float entries[4];
             entry.store(entries);
 
-            // The struck children go on the stack nearest on top; leaves are tested as they come off.
+            // The nearest struck child comes next, the others go on the stack nearest on top.
             StackEntry children[4];
             std::size_t childCount = 0;
             for (unsigned struck = laneBits(entry <= exit); struck != 0; struck &= struck - 1) {
@@ -134,8 +144,12 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
                 }
                 children[position] = {reference, entries[slot]};
             }
-            for (std::size_t i = 0; i < childCount; ++i) {
-                stack[depth++] = children[i];
+            if (childCount > 0) {
+                for (std::size_t i = 0; i + 1 < childCount; ++i) {
+                    stack[depth++] = children[i];
+                }
+                next = children[childCount - 1].node;
+                haveNext = true;
             }
         }
     }
