@@ -52,7 +52,14 @@ struct FloatLanes {
 
     FloatLanes() = default;
     explicit FloatLanes(float all) : value{all, all, all, all} {}
-    static FloatLanes load(const float* lanes) { return {{lanes[0], lanes[1], lanes[2], lanes[3]}}; }
+    static FloatLanes load(const float* lanes)
+    {
+        FloatLanes loaded;
+        for (int i = 0; i < 4; ++i) {
+            loaded.value[i] = lanes[i];
+        }
+        return loaded;
+    }
     void store(float* lanes) const
     {
         for (int i = 0; i < 4; ++i) {
