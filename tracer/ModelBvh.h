@@ -37,6 +37,10 @@ struct alignas(64) BvhNode {
 // - a hit replaces the best when nearer, or equally near with a lower face index;
 // - rays whose rounding the padding does not cover (non-finite, or far from the model) are
 //   not taken: the caller searches them by brute force.
+// Not covered: a ray lying in the plane of a slanted face to within rounding (along a slanted
+// edge, say). Its det is rounding noise, so the test may strike that face at any t, and the
+// tree finds such a strike only inside the face's box. (In an axis-aligned face's plane det is
+// exactly 0, and nothing is struck.)
 class ModelBvh {
 public:
     ModelBvh() = default;
