@@ -74,4 +74,9 @@ Renderer::Renderer(const Scene* scene, std::string settingsPath, std::optional<R
     m_framebuffer = zeroFramebuffer(m_resolution);
     m_screenRight = m_right * halfAngleTangent(m_viewAngle.x);
     m_screenUp = m_up * halfAngleTangent(m_viewAngle.y);
+    // The accelerated search's structures; a renderer made only to read settings has no scene.
+    if (m_scene != nullptr) {
+        m_modelBvh = ModelBvh(*m_scene);
+        m_roomQuads = RoomQuads(*m_scene);
+    }
 }

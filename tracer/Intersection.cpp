@@ -1,4 +1,5 @@
 #include "tracer/Renderer.h"
+#include "tracer/RoomSurfaces.h"
 #include "tracer/TriangleCorners.h"
 #include "tracer/TriangleStrike.h"
 
@@ -20,16 +21,6 @@ HitRecord nearestTriangle(std::size_t triangleCount, Vec3 origin, Vec3 direction
     }
     return best;
 }
-
-// The room's surfaces in search order: at equal distance the earlier surface wins.
-struct RoomSurface {
-    TriangleList Scene::*list;
-    HitKind kind;
-};
-constexpr RoomSurface kRoomSurfaces[] = {
-    {&Scene::m_mirror, Mirror},   {&Scene::m_backWall, BackWall}, {&Scene::m_floor, Floor},
-    {&Scene::m_ceiling, Ceiling}, {&Scene::m_leftWall, LeftWall}, {&Scene::m_rightWall, RightWall},
-};
 
 }  // namespace
 
@@ -53,14 +44,42 @@ HitRecord Renderer::intersectModel(const Ray& ray) const
                            [&mesh](std::size_t i) { return meshTriangleCorners(mesh, i); });
 }
 
-HitRecord Renderer::nearestHit(const Ray& ray) const
+namespace {
+
+// The room's lists after the model, in their fixed order, each replacing the best only when
+// strictly nearer: so at equal t the model wins, then the earlier list.
+HitRecord withRoomSurfaces(const Scene& scene, const Ray& ray, HitRecord best)
 {
-    HitRecord best = intersectModel(ray);
     for (const RoomSurface& surface : kRoomSurfaces) {
-        const HitRecord hit = intersectList(m_scene->*surface.list, ray);
+        const HitRecord hit = intersectList(scene.*surface.list, ray);
         if (hit.kind == ListHit && (best.kind == None || best.t > hit.t)) {
             best = {hit.t, surface.kind, hit.index};
         }
     }
     return best;
+}
+
+}  // namespace
+
+HitRecord Renderer::bruteForceNearestHit(const Ray& ray) const
+{
+    return withRoomSurfaces(*m_scene, ray, intersectModel(ray));
+}
+
+HitRecord Renderer::acceleratedNearestHit(const Ray& ray) const
+{
+    const Vec3 origin = ray.origin - m_scene->m_modelPos;
+    if (!m_modelBvh.covers(origin, ray.direction) || !m_roomQuads.holdsRoom()) {
+        return bruteForceNearestHit(ray);
+    }
+    return m_roomQuads.withRoomSurfaces(ray, m_modelBvh.nearestHit(origin, ray.direction));
+}
+
+HitRecord Renderer::nearestHit(const Ray& ray) const
+{
+#if LUMORA_BRUTE_FORCE
+    return bruteForceNearestHit(ray);
+#else
+    return acceleratedNearestHit(ray);
+#endif
 }

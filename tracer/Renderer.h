@@ -5,6 +5,8 @@
 #include "scene/Scene.h"
 #include "scene/TriangleList.h"
 #include "tracer/HitRecord.h"
+#include "tracer/ModelBvh.h"
+#include "tracer/RoomQuads.h"
 
 #include <cstdint>
 #include <functional>
@@ -39,8 +41,14 @@ public:
     // trace, which also appends every ray it follows to rays: this one, then each secondary
     // ray in the order traced. For tests and benchmarks that need the rays of a real scene.
     Vec3 traceRecordingRays(Ray ray, std::uint32_t depth, std::vector<Ray>& rays) const;
+    // The model's nearest triangle by testing every one.
     HitRecord intersectModel(const Ray& ray) const;
+    // The nearest hit over the model and the room: the search the render uses. It is the
+    // accelerated search, or the brute-force one in a build with LUMORA_BRUTE_FORCE.
     HitRecord nearestHit(const Ray& ray) const;
+    // The two searches behind nearestHit, both always built; they give the same records.
+    HitRecord bruteForceNearestHit(const Ray& ray) const;
+    HitRecord acceleratedNearestHit(const Ray& ray) const;
     // Throws a std::string message when the picture cannot be written.
     void saveImage(std::string path) const;
 
@@ -56,6 +64,9 @@ public:
     Vec3 m_screenUp{};
     std::uint32_t max_depth_ = 0;
     float min_energy_ = 0.0f;
+    // The accelerated search's structures over m_scene, built with the renderer.
+    ModelBvh m_modelBvh;
+    RoomQuads m_roomQuads;
 
 private:
     // The recursion of trace and shade, telling visitRay of every ray before it is searched.

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "maths/Vec3.h"
+#include "tracer/FloatLanes.h"
 #include "tracer/TriangleCorners.h"
+
+#include <type_traits>
 
 // Moller-Trumbore with true divisions by det and no epsilon: both faces count, and hits on an
 // edge, a corner or at t = 0 are accepted. Every search of the tracer uses this one test, so
@@ -10,22 +13,70 @@
 // Each condition is written so that it holds only for a real number in range: a ray parallel
 // to the triangle's plane (det = 0) gives infinite or NaN quotients, and a NaN must fail, or
 // the triangle would be struck at t = NaN wherever it lies and hide every real surface.
-inline bool strikeTriangle(const TriangleCorners& corners, Vec3 origin, Vec3 direction, float& t)
+//
+// Written once for Real = float (one triangle) and Real = FloatLanes (four triangles at once):
+// the operations and their order are the same, so every lane gives the bits of the float test.
+
+template <typename Real>
+struct StrikePoint {
+    Real x;
+    Real y;
+    Real z;
+};
+
+template <typename Real>
+StrikePoint<Real> operator-(StrikePoint<Real> a, StrikePoint<Real> b)
 {
-    const Vec3 e1 = corners.p1 - corners.p0;
-    const Vec3 e2 = corners.p2 - corners.p0;
-    const Vec3 s = origin - corners.p0;
-    const Vec3 P = cross(direction, e2);
-    const float det = dot(P, e1);
-    const float u = dot(P, s) / det;
-    if (!(u >= 0.0f)) {
-        return false;
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
+// In the order of Vec3's dot and cross.
+template <typename Real>
+Real dot(StrikePoint<Real> a, StrikePoint<Real> b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+template <typename Real>
+StrikePoint<Real> cross(StrikePoint<Real> a, StrikePoint<Real> b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+template <typename Real>
+constexpr bool kEarlyExit = std::is_same_v<Real, float>;
+
+// Whether the ray strikes the triangle p0, p1, p2 (per lane for FloatLanes), and where in t.
+// t is only meaningful where the result is true.
+template <typename Real>
+auto strikeTriangles(StrikePoint<Real> p0, StrikePoint<Real> p1, StrikePoint<Real> p2, StrikePoint<Real> origin,
+                     StrikePoint<Real> direction, Real& t)
+{
+    const Real zero(0.0f);
+    const Real one(1.0f);
+    const StrikePoint<Real> e1 = p1 - p0;
+    const StrikePoint<Real> e2 = p2 - p0;
+    const StrikePoint<Real> s = origin - p0;
+    const StrikePoint<Real> P = cross(direction, e2);
+    const Real det = dot(P, e1);
+    const Real u = dot(P, s) / det;
+    auto struck = u >= zero;
+    if (kEarlyExit<Real> && noLane(struck)) {
+        return struck;
     }
-    const Vec3 Q = cross(s, e1);
-    const float v = dot(Q, direction) / det;
-    if (!(v >= 0.0f) || !(u + v <= 1.0f)) {
-        return false;
+    const StrikePoint<Real> Q = cross(s, e1);
+    const Real v = dot(Q, direction) / det;
+    struck = both(struck, both(v >= zero, u + v <= one));
+    if (kEarlyExit<Real> && noLane(struck)) {
+        return struck;
     }
     t = dot(Q, e2) / det;
-    return t >= 0.0f;
+    return both(struck, t >= zero);
+}
+
+inline StrikePoint<float> strikePoint(Vec3 v) { return {v.x, v.y, v.z}; }
+
+inline bool strikeTriangle(const TriangleCorners& corners, Vec3 origin, Vec3 direction, float& t)
+{
+    return strikeTriangles(strikePoint(corners.p0), strikePoint(corners.p1), strikePoint(corners.p2),
+                           strikePoint(origin), strikePoint(direction), t);
 }

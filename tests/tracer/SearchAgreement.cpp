@@ -1,0 +1,198 @@
+#include "tests/tracer/SearchAgreement.h"
+
+#include "tracer/TriangleCorners.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <sstream>
+
+namespace {
+
+std::string describe(const HitRecord& hit)
+{
+    std::ostringstream text;
+    text << "{t " << hit.t << " (bits " << std::hex << std::bit_cast<std::uint32_t>(hit.t) << std::dec << "), kind "
+         << hit.kind << ", index " << hit.index << "}";
+    return text.str();
+}
+
+bool sameRecord(const HitRecord& a, const HitRecord& b)
+{
+    return std::bit_cast<std::uint32_t>(a.t) == std::bit_cast<std::uint32_t>(b.t) && a.kind == b.kind &&
+           a.index == b.index;
+}
+
+Ray rayFrom(Vec3 origin, Vec3 direction) { return Ray{origin, direction, false, 0.0f}; }
+
+// The room's interior, a little inside its walls.
+constexpr float kRoomInside = 39.0f;
+
+// The model's triangles in world coordinates, as the searches see them.
+std::vector<TriangleCorners> worldTriangles(const Scene& scene)
+{
+    std::vector<TriangleCorners> triangles;
+    if (scene.hasModelMesh()) {
+        const LMesh& mesh = scene.modelMesh();
+        for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
+            const TriangleCorners c = meshTriangleCorners(mesh, face);
+            triangles.push_back({c.p0 + scene.m_modelPos, c.p1 + scene.m_modelPos, c.p2 + scene.m_modelPos});
+        }
+    }
+    return triangles;
+}
+
+class RayMaker {
+public:
+    explicit RayMaker(std::uint32_t seed) : m_random(seed) {}
+
+    float between(float low, float high) { return std::uniform_real_distribution<float>(low, high)(m_random); }
+    Vec3 roomPoint()
+    {
+        return {between(-kRoomInside, kRoomInside), between(-kRoomInside, kRoomInside),
+                between(-kRoomInside, kRoomInside)};
+    }
+    Vec3 unitDirection()
+    {
+        for (;;) {
+            const Vec3 v{between(-1.0f, 1.0f), between(-1.0f, 1.0f), between(-1.0f, 1.0f)};
+            const float size = dot(v, v);
+            if (size > 0.01f && size <= 1.0f) {
+                return normalize(v);
+            }
+        }
+    }
+    // From somewhere in the room, aimed exactly at target.
+    void aimAt(Vec3 target)
+    {
+        const Vec3 origin = roomPoint();
+        m_rays.push_back(rayFrom(origin, normalize(target - origin)));
+    }
+    // From target, straight on: the origin lies on the surface.
+    void startAt(Vec3 origin, Vec3 direction) { m_rays.push_back(rayFrom(origin, direction)); }
+    std::size_t pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(m_random); }
+
+    std::vector<Ray> m_rays;
+
+private:
+    std::mt19937 m_random;
+};
+
+void addTriangleRays(RayMaker& maker, const TriangleCorners& c)
+{
+    const Vec3 corners[3] = {c.p0, c.p1, c.p2};
+    const Vec3 normal = cross(c.p1 - c.p0, c.p2 - c.p0);
+    const float normalSize = length(normal);
+    const Vec3 unitNormal = normalSize > 0.0f ? normal * (1.0f / normalSize) : Vec3{0.0f, 1.0f, 0.0f};
+    for (int k = 0; k < 3; ++k) {
+        const Vec3 a = corners[k];
+        const Vec3 b = corners[(k + 1) % 3];
+        // At the vertex and at points of the shared edge.
+        maker.aimAt(a);
+        maker.aimAt(a * 0.5f + b * 0.5f);
+        maker.aimAt(a + (b - a) * 0.25f);
+        // Along an axis-parallel edge, in the planes of both faces that share it: det is exactly
+        // 0 for each. Along a slanted edge det is rounding noise, and so is the brute-force
+        // search's answer; the accelerated search does not follow it there.
+        const Vec3 along = b - a;
+        const int zeroComponents = (along.x == 0.0f) + (along.y == 0.0f) + (along.z == 0.0f);
+        if (zeroComponents == 2) {
+            const Vec3 edgeDirection = normalize(along);
+            maker.startAt(a, edgeDirection);
+            maker.startAt(a - edgeDirection * 5.0f, edgeDirection);
+            maker.startAt(b + edgeDirection * 3.0f, -edgeDirection);
+        }
+        // From the vertex into the room, with the origin on the surface.
+        maker.startAt(a, maker.unitDirection());
+        // Axis-parallel rays through the vertex, which run in axis-aligned faces' planes.
+        const Vec3 axes[3] = {{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
+        for (const Vec3& axis : axes) {
+            maker.startAt(a - axis * 60.0f, axis);
+            maker.startAt(a + axis * 60.0f, -axis);
+        }
+    }
+    const Vec3 centre = (c.p0 + c.p1 + c.p2) * (1.0f / 3.0f);
+    // In the plane from the centre, and grazing it at shrinking angles from outside.
+    const Vec3 inPlane = c.p1 - c.p0;
+    if (dot(inPlane, inPlane) > 0.0f) {
+        const Vec3 planeDirection = normalize(inPlane);
+        for (float tilt : {1e-2f, 1e-3f, 1e-4f, -1e-4f, -1e-3f}) {
+            const Vec3 direction = normalize(planeDirection + unitNormal * tilt);
+            maker.startAt(centre - direction * 20.0f, direction);
+        }
+    }
+    // From the centre, on the surface, in any direction, and straight through the face.
+    maker.startAt(centre, maker.unitDirection());
+    maker.startAt(centre + unitNormal * 10.0f, -unitNormal);
+    maker.startAt(centre, unitNormal);
+}
+
+void addExtremeRays(RayMaker& maker, Vec3 target)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    // Huge and tiny coordinates in the origin and in the direction.
+    for (float scale : {1e3f, 1e6f, 1e12f, 1e30f, 3e38f}) {
+        const Vec3 origin = target + Vec3{scale, scale * 0.5f, -scale * 0.25f};
+        maker.startAt(origin, normalize(target - origin));
+        maker.startAt(Vec3{target.x, target.y, scale}, {0.0f, 0.0f, -1.0f});
+    }
+    for (float tiny : {1e-20f, 1e-38f, 1e-45f}) {
+        maker.startAt({tiny, -tiny, tiny}, maker.unitDirection());
+        maker.startAt(target + Vec3{0.0f, 0.0f, 30.0f}, {tiny, 0.0f, -1.0f});
+        maker.startAt(target + Vec3{0.0f, 0.0f, 30.0f}, {tiny, tiny, -tiny});
+    }
+    const Vec3 direction = maker.unitDirection();
+    maker.startAt(target, direction * 1e-12f);
+    maker.startAt(target, direction * 1e12f);
+    // Non-finite components.
+    maker.startAt({nan, 0.0f, 0.0f}, direction);
+    maker.startAt({0.0f, inf, 0.0f}, direction);
+    maker.startAt({0.0f, 0.0f, 0.0f}, {nan, 0.0f, -1.0f});
+    maker.startAt({0.0f, 0.0f, 30.0f}, {0.0f, -inf, 0.0f});
+    maker.startAt({0.0f, 0.0f, 30.0f}, {0.0f, 0.0f, 0.0f});
+}
+
+}  // namespace
+
+std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>& rays)
+{
+    std::size_t differing = 0;
+    std::string first;
+    for (const Ray& ray : rays) {
+        const HitRecord expected = renderer.bruteForceNearestHit(ray);
+        const HitRecord actual = renderer.acceleratedNearestHit(ray);
+        if (!sameRecord(expected, actual) && differing++ == 0) {
+            std::ostringstream text;
+            text << " first for origin (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z
+                 << "), direction (" << ray.direction.x << ", " << ray.direction.y << ", " << ray.direction.z
+                 << "): brute force " << describe(expected) << ", accelerated " << describe(actual);
+            first = text.str();
+        }
+    }
+    return differing == 0 ? "" : std::to_string(differing) + " of " + std::to_string(rays.size()) + " differ," + first;
+}
+
+std::vector<Ray> hardRays(const Scene& scene, std::uint32_t seed, std::size_t faceBudget)
+{
+    RayMaker maker(seed);
+    const std::vector<TriangleCorners> model = worldTriangles(scene);
+    const std::size_t stride = std::max<std::size_t>(1, model.size() / std::max<std::size_t>(faceBudget, 1));
+    for (std::size_t face = maker.pick(stride); face < model.size(); face += stride) {
+        addTriangleRays(maker, model[face]);
+    }
+    for (const TriangleList* list : {&scene.m_mirror, &scene.m_backWall, &scene.m_floor, &scene.m_ceiling,
+                                     &scene.m_leftWall, &scene.m_rightWall}) {
+        for (std::size_t i = 0; i < list->triangles.size(); ++i) {
+            addTriangleRays(maker, listTriangleCorners(*list, i));
+        }
+    }
+    addExtremeRays(maker, model.empty() ? Vec3{0.0f, -30.0f, 0.0f} : model.front().p0);
+    // And plain rays from anywhere in the room.
+    for (int i = 0; i < 2000; ++i) {
+        maker.startAt(maker.roomPoint(), maker.unitDirection());
+    }
+    return maker.m_rays;
+}

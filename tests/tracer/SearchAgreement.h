@@ -1,0 +1,19 @@
+#pragma once
+
+#include "maths/Ray.h"
+#include "scene/Scene.h"
+#include "tracer/Renderer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// "" when the accelerated and the brute-force search give the same record (t bit for bit,
+// kind and index) for every ray; otherwise how many differ and the first of them.
+std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>& rays);
+
+// Rays made to find the places where an accelerated search could part from brute force, for
+// the scene's model and room: aimed at vertices and along and across shared edges, grazing
+// and lying in face planes, starting on surfaces, parallel to the axes, with tiny and huge
+// coordinates, and with non-finite components. At most about faceBudget faces are used.
+std::vector<Ray> hardRays(const Scene& scene, std::uint32_t seed, std::size_t faceBudget = 600);

@@ -1,0 +1,152 @@
+#include "tests/support/CoutCapture.h"
+#include "tests/support/TempDir.h"
+#include "tests/tracer/SearchAgreement.h"
+#include "tests/tracer/TracerTestScene.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <random>
+#include <string>
+
+// The accelerated search against brute force on constructed hard rays, over the shipped model,
+// the 3DS fixtures and meshes made to be awkward.
+
+namespace {
+
+// The sanitizer build runs the same rays over fewer faces.
+#if defined(LUMORA_FEWER_RAYS)
+constexpr std::size_t kFaceBudget = 100;
+#else
+constexpr std::size_t kFaceBudget = 1000;
+#endif
+
+std::unique_ptr<Scene> loadScene(const std::filesystem::path& path)
+{
+    CoutCapture quiet;
+    return std::make_unique<Scene>(path.string());
+}
+
+std::filesystem::path shippedModelPath() { return sourceDir() / "data" / "CrystalModel" / "Crystal.3DS"; }
+
+// The model's first mesh as a TestModel, each coordinate mapped by transform.
+template <typename Transform>
+TestModel transformedModel(const Scene& scene, Transform transform)
+{
+    TestModel model;
+    for (const LVertex& vertex : scene.modelMesh().m_vertices) {
+        model.vertices.push_back(transform(Vec3{vertex.x, vertex.y, vertex.z}));
+    }
+    model.faces = scene.modelMesh().m_faceIndices;
+    return model;
+}
+
+void expectAgreement(const Scene& scene, std::uint32_t seed, std::size_t faceBudget = kFaceBudget)
+{
+    const Renderer renderer = makeRenderer(scene, {});
+    EXPECT_EQ(searchDisagreement(renderer, hardRays(scene, seed, faceBudget)), "");
+}
+
+}  // namespace
+
+TEST(SearchAgreement, ShippedModelOnHardRays)
+{
+    const auto scene = loadScene(shippedModelPath());
+    ASSERT_TRUE(scene->hasModelMesh());
+    expectAgreement(*scene, 1);
+}
+
+TEST(SearchAgreement, ShippedModelScaledAndMovedOnHardRays)
+{
+    const auto shipped = loadScene(shippedModelPath());
+    ASSERT_TRUE(shipped->hasModelMesh());
+    // Small enough that the room lies far outside the model's reach, large enough to fill the
+    // room, and far from its own origin.
+    for (float scale : {1e-3f, 0.37f, 3.0f}) {
+        SCOPED_TRACE("scale " + std::to_string(scale));
+        expectAgreement(*makeScene(transformedModel(*shipped, [scale](Vec3 p) { return p * scale; })), 2, 300);
+    }
+    const auto moved = makeScene(transformedModel(*shipped, [](Vec3 p) { return p + Vec3{1e4f, 30.0f, -2e4f}; }));
+    expectAgreement(*moved, 3, 300);
+}
+
+TEST(SearchAgreement, EveryFixtureModelOnHardRays)
+{
+    const std::filesystem::path folder = sourceDir() / "tests" / "model3ds" / "fixtures";
+    ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
+    std::size_t withMesh = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::string extension = entry.path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (extension != ".3ds") {
+            continue;
+        }
+        const auto scene = loadScene(entry.path());
+        if (!scene->hasModelMesh()) {
+            continue;
+        }
+        SCOPED_TRACE(entry.path().filename().string());
+        ++withMesh;
+        expectAgreement(*scene, 4);
+    }
+    EXPECT_GT(withMesh, 0u);
+}
+
+TEST(SearchAgreement, DegenerateFacesStayOutOfTheTreeAndAgree)
+{
+    // A box standing on the floor, so the tree has something to hold, and faces that are
+    // lines, points, needles and near-slivers around and inside it.
+    TestModel model = boxModel({-10.0f, 0.0f, -10.0f}, {10.0f, 20.0f, 10.0f});
+    const auto vertex = [&model](Vec3 p) {
+        model.vertices.push_back(p);
+        return static_cast<std::uint16_t>(model.vertices.size() - 1);
+    };
+    const std::uint16_t boxCorner = 7;  // (10, 20, 10)
+    const std::uint16_t lineA = vertex({-15.0f, 5.0f, 0.0f});
+    const std::uint16_t lineB = vertex({0.0f, 5.0f, 0.0f});
+    const std::uint16_t lineC = vertex({15.0f, 5.0f, 0.0f});
+    const std::uint16_t needleTip = vertex({-15.0f, 5.0f, 1e-5f});
+    const std::uint16_t sameAsCorner = vertex({10.0f, 20.0f, 10.0f});
+    const std::uint16_t nearCorner = vertex({10.0f, 20.0f, 10.000001f});
+    const std::vector<LFaceIndices> degenerate = {
+        {lineA, lineB, lineC},                  // collinear: zero area
+        {lineC, lineA, lineB},                  //
+        {boxCorner, boxCorner, boxCorner},      // one point
+        {boxCorner, sameAsCorner, lineB},       // two coincident corners
+        {lineA, lineC, needleTip},              // a needle 30 long and 1e-5 wide
+        {boxCorner, nearCorner, sameAsCorner},  // a speck
+        {lineB, lineB, lineC},                  // a repeated index
+    };
+    model.faces.insert(model.faces.end(), degenerate.begin(), degenerate.end());
+    const auto scene = makeScene(model);
+    const Renderer renderer = makeRenderer(*scene, {});
+    EXPECT_GE(renderer.m_modelBvh.sliverCount(), degenerate.size());
+    EXPECT_EQ(searchDisagreement(renderer, hardRays(*scene, 5)), "");
+}
+
+TEST(SearchAgreement, OverlappingAndRepeatedTrianglesKeepTheTieRules)
+{
+    // A soup of random triangles, then the same triangles again in reverse order with their
+    // corners rotated: every hit is a tie at equal t between two faces in different leaves.
+    std::mt19937 random(6);
+    std::uniform_real_distribution<float> coordinate(-30.0f, 30.0f);
+    std::uniform_real_distribution<float> offset(-6.0f, 6.0f);
+    TestModel model;
+    constexpr int kTriangles = 400;
+    for (int i = 0; i < kTriangles; ++i) {
+        const Vec3 centre{coordinate(random), coordinate(random) * 0.5f + 40.0f, coordinate(random)};
+        for (int k = 0; k < 3; ++k) {
+            model.vertices.push_back(centre + Vec3{offset(random), offset(random), offset(random)});
+        }
+        const auto first = static_cast<std::uint16_t>(3 * i);
+        model.faces.push_back({first, static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2)});
+    }
+    for (int i = kTriangles - 1; i >= 0; --i) {
+        const auto first = static_cast<std::uint16_t>(3 * i);
+        model.faces.push_back({static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2), first});
+    }
+    expectAgreement(*makeScene(model), 7);
+}

@@ -1,0 +1,347 @@
+#include "tracer/ModelBvh.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+// A triangle this thin for its size is kept out of the tree: without an epsilon, rounding in
+// its test can strike it far outside its box.
+constexpr double kSliverAreaRatio = 1e-4;
+// Triangles whose test could overflow or lose precision to underflow go the same way.
+constexpr double kLargestCoordinate = 1e9;
+constexpr double kShortestLongestEdge = 1e-12;
+// Boxes grow by this share of the largest coordinate, far more than the rounding of the box
+// test and of the triangle test for rays that start within kReachFactor of that coordinate.
+constexpr float kPadShare = 1.0f / 16384.0f;
+constexpr float kReachFactor = 16.0f;
+
+// A leaf is one TriangleQuad: testing one triangle costs as much as four.
+constexpr std::uint32_t kMostLeafTriangles = 4;
+constexpr std::size_t kBinCount = 32;
+// Below this depth nodes are halved instead of split by cost, so the depth stays bounded for
+// any mesh and the traversal's fixed stack always suffices.
+constexpr std::uint32_t kDeepestCostSplit = 40;
+
+struct Box {
+    std::array<float, 3> low{kInfinity, kInfinity, kInfinity};
+    std::array<float, 3> high{-kInfinity, -kInfinity, -kInfinity};
+
+    void grow(const Box& other)
+    {
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], other.low[axis]);
+            high[axis] = std::max(high[axis], other.high[axis]);
+        }
+    }
+    void include(const std::array<float, 3>& point)
+    {
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], point[axis]);
+            high[axis] = std::max(high[axis], point[axis]);
+        }
+    }
+    bool empty() const { return low[0] > high[0]; }
+    // Half the surface area, in double so that large boxes do not overflow.
+    double area() const
+    {
+        if (empty()) {
+            return 0.0;
+        }
+        const double x = double{high[0]} - low[0];
+        const double y = double{high[1]} - low[1];
+        const double z = double{high[2]} - low[2];
+        return x * y + y * z + z * x;
+    }
+};
+
+// Leaves hold quads, so a part's cost grows with its count of quads, not of triangles.
+double quadsFor(std::uint32_t count) { return static_cast<double>((count + 3) / 4); }
+
+std::array<double, 3> difference(Vec3 a, Vec3 b) { return {double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z}; }
+double squaredLength(const std::array<double, 3>& v) { return v[0] * v[0] + v[1] * v[1] + v[2] * v[2]; }
+
+bool isSliver(const TriangleCorners& corners)
+{
+    for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
+        for (float coordinate : {p.x, p.y, p.z}) {
+            if (!(std::fabs(coordinate) <= kLargestCoordinate)) {
+                return true;
+            }
+        }
+    }
+    const auto e1 = difference(corners.p1, corners.p0);
+    const auto e2 = difference(corners.p2, corners.p0);
+    const auto e3 = difference(corners.p2, corners.p1);
+    const double longest = std::max({squaredLength(e1), squaredLength(e2), squaredLength(e3)});
+    const std::array<double, 3> normal{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                                       e1[0] * e2[1] - e1[1] * e2[0]};
+    return longest < kShortestLongestEdge * kShortestLongestEdge ||
+           std::sqrt(squaredLength(normal)) <= kSliverAreaRatio * longest;
+}
+
+// Appends the given faces of the mesh as quads of four.
+template <typename FaceOf>
+void appendQuads(std::vector<TriangleQuad>& quads, const LMesh& mesh, std::size_t count, FaceOf faceOf)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i % 4 == 0) {
+            quads.push_back(emptyQuad());
+        }
+        const std::uint32_t face = faceOf(i);
+        setLane(quads.back(), static_cast<unsigned>(i % 4), meshTriangleCorners(mesh, face), face);
+    }
+}
+
+}  // namespace
+
+// Builds a binary tree by binned surface-area heuristic, then collapses it to four-wide nodes.
+class BvhBuilder {
+public:
+    BvhBuilder(ModelBvh& bvh, const LMesh& mesh) : m_bvh(bvh), m_mesh(mesh) {}
+
+    void build()
+    {
+        float largest = 0.0f;
+        std::vector<std::uint32_t> slivers;
+        for (std::size_t face = 0; face < m_mesh.m_faceIndices.size(); ++face) {
+            const TriangleCorners corners = meshTriangleCorners(m_mesh, face);
+            if (isSliver(corners)) {
+                slivers.push_back(static_cast<std::uint32_t>(face));
+                continue;
+            }
+            for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
+                largest = std::max({largest, std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+            }
+            m_faces.push_back(static_cast<std::uint32_t>(face));
+        }
+        appendQuads(m_bvh.m_slivers, m_mesh, slivers.size(), [&](std::size_t i) { return slivers[i]; });
+        m_bvh.m_sliverCount = slivers.size();
+        m_bvh.m_reach = largest * kReachFactor;
+        if (m_faces.empty()) {
+            return;
+        }
+
+        const float pad = largest * kPadShare;
+        for (std::uint32_t face : m_faces) {
+            const TriangleCorners corners = meshTriangleCorners(m_mesh, face);
+            Box box;
+            for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
+                box.include({p.x, p.y, p.z});
+            }
+            for (int axis = 0; axis < 3; ++axis) {
+                box.low[axis] -= pad;
+                box.high[axis] += pad;
+            }
+            m_boxes.push_back(box);
+            m_centres.push_back({box.low[0] * 0.5f + box.high[0] * 0.5f, box.low[1] * 0.5f + box.high[1] * 0.5f,
+                                 box.low[2] * 0.5f + box.high[2] * 0.5f});
+        }
+        m_order.resize(m_faces.size());
+        for (std::uint32_t i = 0; i < m_order.size(); ++i) {
+            m_order[i] = i;
+        }
+
+        const std::uint32_t root = buildBinary(0, static_cast<std::uint32_t>(m_order.size()), 0);
+        m_bvh.m_nodes.emplace_back();
+        if (m_binary[root].isLeaf) {
+            setChildren(0, {root});
+        } else {
+            emit(root, 0);
+        }
+    }
+
+private:
+    struct BinaryNode {
+        Box box;
+        bool isLeaf = false;
+        std::uint32_t left = 0;   // inner: children
+        std::uint32_t right = 0;  //
+        std::uint32_t first = 0;  // leaf: range of m_order
+        std::uint32_t count = 0;  //
+    };
+
+    std::uint32_t buildBinary(std::uint32_t first, std::uint32_t end, std::uint32_t depth)
+    {
+        Box box;
+        Box centreBox;
+        for (std::uint32_t i = first; i < end; ++i) {
+            box.grow(m_boxes[m_order[i]]);
+            centreBox.include(m_centres[m_order[i]]);
+        }
+        const std::uint32_t count = end - first;
+        const std::uint32_t index = static_cast<std::uint32_t>(m_binary.size());
+        m_binary.push_back({box, true, 0, 0, first, count});
+
+        if (count <= kMostLeafTriangles) {
+            return index;
+        }
+        std::uint32_t middle = first;
+        if (depth < kDeepestCostSplit) {
+            middle = costSplit(first, end, centreBox);
+        }
+        if (middle == first) {
+            int axis = 0;
+            for (int a = 1; a < 3; ++a) {
+                if (centreBox.high[a] - centreBox.low[a] > centreBox.high[axis] - centreBox.low[axis]) {
+                    axis = a;
+                }
+            }
+            // All centres coincide, or the tree is deep: halve by position along the axis.
+            middle = first + count / 2;
+            std::nth_element(m_order.begin() + first, m_order.begin() + middle, m_order.begin() + end,
+                             [&](std::uint32_t a, std::uint32_t b) { return m_centres[a][axis] < m_centres[b][axis]; });
+        }
+        const std::uint32_t left = buildBinary(first, middle, depth + 1);
+        const std::uint32_t right = buildBinary(middle, end, depth + 1);
+        m_binary[index].isLeaf = false;
+        m_binary[index].left = left;
+        m_binary[index].right = right;
+        return index;
+    }
+
+    // The bins of one axis: centres from the low side of the centres' box, kBinCount to its extent.
+    struct Binning {
+        int axis;
+        float low;
+        float scale;
+
+        std::size_t binOf(const std::array<float, 3>& centre) const
+        {
+            const float position = (centre[axis] - low) * scale;
+            if (!(position > 0.0f)) {
+                return 0;
+            }
+            return position < static_cast<float>(kBinCount - 1) ? static_cast<std::size_t>(position) : kBinCount - 1;
+        }
+    };
+
+    // Partitions by the cheapest bin boundary of the three axes and returns where the right part
+    // starts, or first when on every axis the centres fall in one bin.
+    std::uint32_t costSplit(std::uint32_t first, std::uint32_t end, const Box& centreBox)
+    {
+        double bestCost = std::numeric_limits<double>::infinity();
+        Binning best{0, 0.0f, 0.0f};
+        std::size_t bestBoundary = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            const float extent = centreBox.high[axis] - centreBox.low[axis];
+            if (!(extent > 0.0f)) {
+                continue;
+            }
+            const Binning binning{axis, centreBox.low[axis], static_cast<float>(kBinCount) / extent};
+            std::array<Box, kBinCount> bins{};
+            std::array<std::uint32_t, kBinCount> binCounts{};
+            for (std::uint32_t i = first; i < end; ++i) {
+                const std::size_t bin = binning.binOf(m_centres[m_order[i]]);
+                bins[bin].grow(m_boxes[m_order[i]]);
+                ++binCounts[bin];
+            }
+            std::array<double, kBinCount> rightCost{};
+            Box rightBox;
+            std::uint32_t rightCount = 0;
+            for (std::size_t bin = kBinCount - 1; bin > 0; --bin) {
+                rightBox.grow(bins[bin]);
+                rightCount += binCounts[bin];
+                rightCost[bin] = rightBox.area() * quadsFor(rightCount);
+            }
+            Box leftBox;
+            std::uint32_t leftCount = 0;
+            for (std::size_t boundary = 1; boundary < kBinCount; ++boundary) {
+                leftBox.grow(bins[boundary - 1]);
+                leftCount += binCounts[boundary - 1];
+                if (leftCount == 0 || leftCount == end - first) {
+                    continue;
+                }
+                const double cost = leftBox.area() * quadsFor(leftCount) + rightCost[boundary];
+                if (cost < bestCost) {
+                    bestCost = cost;
+                    best = binning;
+                    bestBoundary = boundary;
+                }
+            }
+        }
+        if (bestBoundary == 0) {
+            return first;
+        }
+        const auto middle = std::partition(m_order.begin() + first, m_order.begin() + end, [&](std::uint32_t triangle) {
+            return best.binOf(m_centres[triangle]) < bestBoundary;
+        });
+        return static_cast<std::uint32_t>(middle - m_order.begin());
+    }
+
+    // Writes the four-wide node at position node for the binary inner node given: its children
+    // are the binary descendants reached by opening the largest inner child until there are four.
+    void emit(std::uint32_t binary, std::uint32_t node)
+    {
+        std::vector<std::uint32_t> children{m_binary[binary].left, m_binary[binary].right};
+        while (children.size() < 4) {
+            std::size_t widest = children.size();
+            double widestArea = -1.0;
+            for (std::size_t i = 0; i < children.size(); ++i) {
+                const BinaryNode& child = m_binary[children[i]];
+                if (!child.isLeaf && child.box.area() > widestArea) {
+                    widestArea = child.box.area();
+                    widest = i;
+                }
+            }
+            if (widest == children.size()) {
+                break;
+            }
+            const BinaryNode& opened = m_binary[children[widest]];
+            children[widest] = opened.left;
+            children.push_back(opened.right);
+        }
+        setChildren(node, children);
+    }
+
+    void setChildren(std::uint32_t node, const std::vector<std::uint32_t>& children)
+    {
+        for (std::size_t slot = 0; slot < 4; ++slot) {
+            Box box;
+            std::uint32_t reference = BvhNode::kNoChild;  // an unused slot keeps the empty box
+            if (slot < children.size()) {
+                const BinaryNode& child = m_binary[children[slot]];
+                box = child.box;
+                if (child.isLeaf) {
+                    reference = BvhNode::kLeafFlag | static_cast<std::uint32_t>(m_bvh.m_leaves.size());
+                    appendQuads(m_bvh.m_leaves, m_mesh, child.count,
+                                [&](std::size_t i) { return m_faces[m_order[child.first + i]]; });
+                } else {
+                    reference = static_cast<std::uint32_t>(m_bvh.m_nodes.size());
+                    m_bvh.m_nodes.emplace_back();
+                }
+            }
+            BvhNode& written = m_bvh.m_nodes[node];
+            for (int axis = 0; axis < 3; ++axis) {
+                written.low[axis][slot] = box.low[axis];
+                written.high[axis][slot] = box.high[axis];
+            }
+            written.child[slot] = reference;
+            if (reference != BvhNode::kNoChild && (reference & BvhNode::kLeafFlag) == 0) {
+                emit(children[slot], reference);
+            }
+        }
+    }
+
+    ModelBvh& m_bvh;
+    const LMesh& m_mesh;
+    std::vector<std::uint32_t> m_faces;  // the tree's faces; the rest index into this
+    std::vector<Box> m_boxes;
+    std::vector<std::array<float, 3>> m_centres;
+    std::vector<std::uint32_t> m_order;
+    std::vector<BinaryNode> m_binary;
+};
+
+ModelBvh::ModelBvh(const Scene& scene)
+{
+    if (scene.hasModelMesh()) {
+        BvhBuilder(*this, scene.modelMesh()).build();
+    }
+}

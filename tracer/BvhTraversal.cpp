@@ -1,0 +1,161 @@
+#include "tracer/ModelBvh.h"
+
+#include <bit>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+constexpr std::uint32_t kNoFace = TriangleQuad::kNoFace;
+// A box is visited while it starts no further than this times the best t, so that a hit at
+// the same t, or one whose t rounding moved a little, is still found behind the best.
+constexpr float kEntrySlack = 1.0f + 1.0f / 1024.0f;
+// Directions far from unit length are left to brute force, so the box test stays in range.
+constexpr float kShortestDirection = 1e-10f;
+constexpr float kLongestDirection = 1e10f;
+
+// The nearest struck face so far: nearer wins, and at an equal t the lower face index, which is
+// the brute-force search's order.
+struct NearestFace {
+    float t = kInfinity;
+    std::uint32_t face = kNoFace;
+    QuadRay ray;
+
+    NearestFace(Vec3 origin, Vec3 direction) : ray(origin, direction) {}
+
+    void consider(const TriangleQuad& quad)
+    {
+        alignas(16) float hitT[4];
+        for (unsigned struck = strikeQuad(quad, ray, hitT); struck != 0; struck &= struck - 1) {
+            const int lane = std::countr_zero(struck);
+            const std::uint32_t candidate = quad.face[lane];
+            if (hitT[lane] < t || (hitT[lane] == t && candidate < face)) {
+                t = hitT[lane];
+                face = candidate;
+            }
+        }
+    }
+    float reach() const { return t * kEntrySlack; }
+};
+
+struct StackEntry {
+    std::uint32_t node;
+    float entry;
+};
+
+// The largest |component|; NaN gives NaN or a number, and covers tests NaN first.
+float largestMagnitude(Vec3 v)
+{
+    const float x = std::fabs(v.x);
+    const float y = std::fabs(v.y);
+    const float z = std::fabs(v.z);
+    const float xy = x > y ? x : y;
+    return xy > z ? xy : z;
+}
+
+}  // namespace
+
+bool ModelBvh::covers(Vec3 origin, Vec3 direction) const
+{
+    // Each test is false for NaN; infinities fail the range tests.
+    const float directionSize = largestMagnitude(direction);
+    return std::isfinite(direction.x) && std::isfinite(direction.y) && std::isfinite(direction.z) &&
+           std::isfinite(origin.x) && std::isfinite(origin.y) && std::isfinite(origin.z) &&
+           largestMagnitude(origin) <= m_reach && directionSize >= kShortestDirection &&
+           directionSize <= kLongestDirection;
+}
+
+HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
+{
+    NearestFace nearest(origin, direction);
+    for (const TriangleQuad& quad : m_slivers) {
+        nearest.consider(quad);
+    }
+
+    if (!m_nodes.empty()) {
+        // Per axis, where in a node the sides lie that the ray enters and leaves each box by:
+        // the low side first when it moves up.
+        std::size_t nearSide[3];
+        std::size_t farSide[3];
+        const float components[3] = {direction.x, direction.y, direction.z};
+        for (int axis = 0; axis < 3; ++axis) {
+            const std::size_t low = offsetof(BvhNode, low) + sizeof(BvhNode::low[0]) * axis;
+            const std::size_t high = offsetof(BvhNode, high) + sizeof(BvhNode::high[0]) * axis;
+            nearSide[axis] = std::signbit(components[axis]) ? high : low;
+            farSide[axis] = std::signbit(components[axis]) ? low : high;
+        }
+        const FloatLanes start[3] = {FloatLanes(origin.x), FloatLanes(origin.y), FloatLanes(origin.z)};
+        const FloatLanes inverse[3] = {FloatLanes(1.0f / direction.x), FloatLanes(1.0f / direction.y),
+                                       FloatLanes(1.0f / direction.z)};
+
+        StackEntry stack[kStackCapacity];
+        std::size_t depth = 0;
+        // The node or leaf to visit next: the root, then the nearest struck child of each node,
+        // then what comes off the stack.
+        std::uint32_t next = 0;
+        bool haveNext = true;
+        for (;;) {
+            if (!haveNext) {
+                if (depth == 0) {
+                    break;
+                }
+                const StackEntry top = stack[--depth];
+                if (top.entry > nearest.reach()) {
+                    continue;
+                }
+                next = top.node;
+            }
+            haveNext = false;
+            if ((next & BvhNode::kLeafFlag) != 0) {
+                nearest.consider(m_leaves[next & ~BvhNode::kLeafFlag]);
+                continue;
+            }
+            const BvhNode& node = m_nodes[next];
+            const auto* bytes = reinterpret_cast<const unsigned char*>(&node);
+            auto side = [bytes](std::size_t offset) {
+                return FloatLanes::load(reinterpret_cast<const float*>(bytes + offset));
+            };
+
+            // Entry and exit distances of the four boxes. Where an axis gives NaN (the origin on
+            // a box side the ray runs along) the axis is left out, which only widens the test.
+            // An unused child's empty box gives entry +infinity and exit -infinity.
+            FloatLanes entry = largerOr((side(nearSide[0]) - start[0]) * inverse[0], FloatLanes(0.0f));
+            FloatLanes exit = smallerOr((side(farSide[0]) - start[0]) * inverse[0], FloatLanes(nearest.reach()));
+            entry = largerOr((side(nearSide[1]) - start[1]) * inverse[1], entry);
+            exit = smallerOr((side(farSide[1]) - start[1]) * inverse[1], exit);
+            entry = largerOr((side(nearSide[2]) - start[2]) * inverse[2], entry);
+            exit = smallerOr((side(farSide[2]) - start[2]) * inverse[2], exit);
+            alignas(16) float entries[4];
+            entry.store(entries);
+
+            // The nearest struck child comes next, the others go on the stack nearest on top.
+            StackEntry children[4];
+            std::size_t childCount = 0;
+            for (unsigned struck = laneBits(entry <= exit); struck != 0; struck &= struck - 1) {
+                const int slot = std::countr_zero(struck);
+                const std::uint32_t reference = node.child[slot];
+                std::size_t position = childCount++;
+                while (position > 0 && children[position - 1].entry < entries[slot]) {
+                    children[position] = children[position - 1];
+                    --position;
+                }
+                children[position] = {reference, entries[slot]};
+            }
+            if (childCount > 0) {
+                for (std::size_t i = 0; i + 1 < childCount; ++i) {
+                    stack[depth++] = children[i];
+                }
+                next = children[childCount - 1].node;
+                haveNext = true;
+            }
+        }
+    }
+
+    if (nearest.face == kNoFace) {
+        return {};
+    }
+    return {nearest.t, Model, nearest.face};
+}

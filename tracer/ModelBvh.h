@@ -1,0 +1,72 @@
+#pragma once
+
+#include "maths/Vec3.h"
+#include "scene/Scene.h"
+#include "tracer/HitRecord.h"
+#include "tracer/TriangleQuad.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// One node of a four-wide bounding volume hierarchy: the boxes of its four children side by
+// side, so that one SSE2 instruction handles one coordinate of all four.
+struct alignas(64) BvhNode {
+    float low[3][4];   // low[axis][child]
+    float high[3][4];  // high[axis][child]
+    // An inner child is its node's position; a leaf child is its TriangleQuad's position with
+    // kLeafFlag set. An unused child has an empty box (low +infinity, high -infinity), which
+    // no ray enters, and is kNoChild.
+    std::uint32_t child[4];
+
+    static constexpr std::uint32_t kLeafFlag = 0x80000000u;
+    static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;
+};
+
+// The nearest-hit search over the model mesh: exactly the brute-force search's answer, found
+// by visiting only the boxes a ray can reach. Built once from the scene, read-only afterwards,
+// so render threads share it without locks.
+//
+// Every triangle is still tested with strikeTriangles on the corners the brute-force search
+// uses, four at a time, so t is bit for bit the same. What keeps the answer the same:
+// - boxes padded well beyond the rounding of the box test and of the triangle test;
+// - near-degenerate triangles (whose test can strike far outside their box) kept out of the
+//   tree and tested for every ray;
+// - a box is visited while its entry distance is at most the best t plus a slack, so that a
+//   hit at an equal t with a lower index is still found;
+// - a hit replaces the best when nearer, or equally near with a lower face index;
+// - rays whose rounding the padding does not cover (non-finite, or far from the model) are
+//   not taken: the caller searches them by brute force.
+// Not covered: a ray lying in the plane of a slanted face to within rounding (along a slanted
+// edge, say). Its det is rounding noise, so the test may strike that face at any t, and the
+// tree finds such a strike only inside the face's box. (In an axis-aligned face's plane det is
+// exactly 0, and nothing is struck.)
+class ModelBvh {
+public:
+    ModelBvh() = default;
+    // Over the scene's model mesh in model coordinates; empty when there is none.
+    explicit ModelBvh(const Scene& scene);
+
+    // Whether nearestHit gives the exact answer for this ray (origin in model coordinates).
+    bool covers(Vec3 origin, Vec3 direction) const;
+    // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
+    // coordinates. Only for rays that covers accepts.
+    HitRecord nearestHit(Vec3 origin, Vec3 direction) const;
+
+    // Faces tested for every ray instead of through the tree.
+    std::size_t sliverCount() const { return m_sliverCount; }
+    std::size_t nodeCount() const { return m_nodes.size(); }
+
+    // The traversal's stack holds this many entries; the build keeps the tree shallow enough.
+    static constexpr std::size_t kStackCapacity = 256;
+
+private:
+    friend class BvhBuilder;
+
+    std::vector<BvhNode> m_nodes;         // node 0 is the root
+    std::vector<TriangleQuad> m_leaves;   // one quad per leaf of the tree
+    std::vector<TriangleQuad> m_slivers;  // the faces kept out of the tree
+    std::size_t m_sliverCount = 0;
+    // Rays from within this distance of the model's origin (per coordinate) are covered.
+    float m_reach = 0.0f;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "maths/Ray.h"
+#include "scene/Scene.h"
+#include "tracer/HitRecord.h"
+#include "tracer/TriangleQuad.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The room's triangles packed four to a TriangleQuad for the accelerated search, in the
+// brute-force search's order: surface by surface as kRoomSurfaces lists them, each surface's
+// triangles in storage order. Built once from the scene, read-only afterwards.
+class RoomQuads {
+public:
+    RoomQuads() = default;
+    explicit RoomQuads(const Scene& scene);
+
+    // Whether the room was small enough to pack; if not, it is searched by brute force.
+    bool holdsRoom() const { return m_holdsRoom; }
+    // best, replaced by the room's nearest hit exactly as the brute-force search replaces it.
+    HitRecord withRoomSurfaces(const Ray& ray, HitRecord best) const;
+
+    // The room as the scene builds it has 12 triangles; larger test rooms are left unpacked.
+    static constexpr std::size_t kMostTriangles = 64;
+
+private:
+    std::vector<TriangleQuad> m_quads;  // face holds the triangle's index within its surface
+    HitKind m_laneKinds[kMostTriangles] = {};
+    bool m_holdsRoom = false;
+};
