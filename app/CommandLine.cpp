@@ -33,12 +33,22 @@ const OptionSpec* findOption(std::string_view name)
     return nullptr;
 }
 
+// The argument between double quotes, as it would be typed. Control characters are written
+// as \xHH, so that the usage error stays one line and cannot move the terminal's cursor.
 std::string quoted(std::string_view text)
 {
-    std::string result;
-    result.reserve(text.size() + 2);
-    result += '"';
-    result += text;
+    static constexpr char hexDigits[] = "0123456789ABCDEF";
+    std::string result = "\"";
+    for (const char character : text) {
+        const auto code = static_cast<unsigned char>(character);
+        if (code < 0x20 || code == 0x7F) {
+            result += "\\x";
+            result += hexDigits[code >> 4];
+            result += hexDigits[code & 0xF];
+        } else {
+            result += character;
+        }
+    }
     result += '"';
     return result;
 }

@@ -123,6 +123,10 @@ TEST(CommandLine, UsageErrorsNameTheProblem)
     EXPECT_EQ(problem({"-h", "--help"}), "option \"--help\" is given more than once");
     EXPECT_EQ(problem({"--version", "--version"}), "option \"--version\" is given more than once");
 
+    // Control characters are spelled out, so the error stays one line on the terminal.
+    EXPECT_EQ(problem({"--a\nb"}), "unknown option \"--a\\x0Ab\"");
+    EXPECT_EQ(problem({"x\x1b[2J\x7f"}), "unexpected argument \"x\\x1B[2J\\x7F\"");
+
     // The first problem is the one reported, even after a request for help.
     EXPECT_EQ(problem({"--help", "--fast", "extra"}), "unknown option \"--fast\"");
 }
