@@ -1,0 +1,126 @@
+#include "scene/Scene.h"
+#include "settings/ParameterReaders.h"
+#include "tools/chunkwriter/ModelChunks.h"
+#include "tracer/Renderer.h"
+
+#include <tinyxml2.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace {
+
+// A folder of our own under the system's temporary folder, made on first use and removed at
+// exit, holding the model of the scene and the settings file of the current input.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        do {
+            m_path = std::filesystem::temp_directory_path() / ("lumora-fuzz-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(m_path));
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::filesystem::path write(const char* name, const void* data, std::size_t size) const
+    {
+        const std::filesystem::path file = m_path / name;
+        // A new file each time: truncating one in place makes ext4 flush it to disk on close,
+        // which would make disk writes most of each run.
+        std::filesystem::remove(file);
+        std::ofstream(file, std::ios::binary).write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+        return file;
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+const ScratchFolder& scratchFolder()
+{
+    static const ScratchFolder folder;
+    return folder;
+}
+
+// The renderer only keeps a pointer to its scene, so a one-triangle model is enough.
+const Scene& scene()
+{
+    static const Scene scene = [] {
+        const Bytes model = modelFile([](ChunkWriter& writer) {
+            meshObject(writer, "triangle", [](ChunkWriter& mesh) {
+                vertexList(mesh, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+                faceList(mesh, {{0, 1, 2}});
+            });
+        });
+        return Scene(scratchFolder().write("model.3ds", model.data(), model.size()).string());
+    }();
+    return scene;
+}
+
+// The renderer sizes its framebuffer, 12 bytes a pixel, from m_resolution, and accepts every
+// picture whose pixel count fits in 32 bits: up to 48 GB. The program refuses what the machine
+// cannot give, but the fuzzer's memory limit is far lower and would report such pictures as
+// findings. So pictures of more than 2^16 pixels are read here with the renderer's own reader
+// and passed over: a larger framebuffer takes no other path, it only makes each run slower.
+// Pictures beyond 32 bits, which the renderer refuses before allocating, are still handed to it.
+bool asksForLargeFramebuffer(const std::uint8_t* data, std::size_t size)
+{
+    tinyxml2::XMLDocument document;
+    if (document.Parse(reinterpret_cast<const char*>(data), size) != tinyxml2::XML_SUCCESS) {
+        return false;
+    }
+    Resolution resolution{};
+    try {
+        readVector2uParameter(document.FirstChildElement(), "m_resolution", resolution);
+    } catch (const std::string&) {
+        return false;
+    }
+    const std::uint64_t pixelCount = std::uint64_t{resolution.x} * resolution.y;
+    return pixelCount > (std::uint64_t{1} << 16) && pixelCount <= std::numeric_limits<std::uint32_t>::max();
+}
+
+// A message is printed as one console line after "Error. ".
+bool isOneLine(const std::string& message)
+{
+    return !message.empty() && message.find_first_of("\r\n") == std::string::npos;
+}
+
+}  // namespace
+
+// Reads each input as a settings file. The renderer must either be set up, with its framebuffer
+// sized to the picture, or throw one of the program's own messages (a std::string of one line).
+// Any other exception escapes and aborts; that, a crash, a sanitizer report, a leak or a hang
+// is a finding.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (asksForLargeFramebuffer(data, size)) {
+        return -1;
+    }
+    const std::filesystem::path settings = scratchFolder().write("settings.xml", data, size);
+    try {
+        const Renderer renderer(&scene(), settings.string());
+        if (renderer.m_framebuffer.size() != std::size_t{renderer.m_resolution.x} * renderer.m_resolution.y) {
+            std::abort();
+        }
+    } catch (const std::string& message) {
+        if (!isOneLine(message)) {
+            std::abort();
+        }
+    }
+    return 0;
+}
