@@ -5,6 +5,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -94,10 +95,14 @@ bool asksForLargeFramebuffer(const std::uint8_t* data, std::size_t size)
     return pixelCount > (std::uint64_t{1} << 16) && pixelCount <= std::numeric_limits<std::uint32_t>::max();
 }
 
-// A message is printed as one console line after "Error. ".
+// A message is printed as one console line after "Error. ": no line breaks, and no other
+// control characters, which could move the cursor or clear the screen.
 bool isOneLine(const std::string& message)
 {
-    return !message.empty() && message.find_first_of("\r\n") == std::string::npos;
+    return !message.empty() && std::none_of(message.begin(), message.end(), [](char character) {
+        const auto code = static_cast<unsigned char>(character);
+        return code < 0x20 || code == 0x7F;
+    });
 }
 
 }  // namespace
