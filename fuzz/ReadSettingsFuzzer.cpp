@@ -1,3 +1,4 @@
+#include "fuzz/ScratchFolder.h"
 #include "scene/Scene.h"
 #include "settings/ParameterReaders.h"
 #include "tools/chunkwriter/ModelChunks.h"
@@ -9,49 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <random>
 #include <string>
-#include <system_error>
 
 namespace {
 
-// A folder of our own under the system's temporary folder, made on first use and removed at
-// exit, holding the model of the scene and the settings file of the current input.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        std::random_device seed;
-        std::mt19937_64 random(seed());
-        do {
-            m_path = std::filesystem::temp_directory_path() / ("lumora-fuzz-" + std::to_string(random()));
-        } while (!std::filesystem::create_directory(m_path));
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::filesystem::path write(const char* name, const void* data, std::size_t size) const
-    {
-        const std::filesystem::path file = m_path / name;
-        // A new file each time: truncating one in place makes ext4 flush it to disk on close,
-        // which would make disk writes most of each run.
-        std::filesystem::remove(file);
-        std::ofstream(file, std::ios::binary).write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-        return file;
-    }
-
-private:
-    std::filesystem::path m_path;
-};
-
+// Holds the model of the scene and the settings file of the current input; removed at exit.
 const ScratchFolder& scratchFolder()
 {
     static const ScratchFolder folder;
