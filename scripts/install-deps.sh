@@ -7,6 +7,7 @@ packages=(
   libtinyxml2-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libomp-dev
+  valgrind
   "$@"
 )
 missing=()

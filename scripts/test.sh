@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what lumora needs, builds it and runs every test: the whole suite in the release
-# build (g++, warnings as errors), again under AddressSanitizer and UndefinedBehaviorSanitizer
-# (clang), then a bounded fuzz run of the 3DS loader. Fails when anything fails.
+# build (g++, warnings as errors; it includes valgrind's memcheck of both programs and the replay
+# of every fuzz target's kept inputs), again under AddressSanitizer and UndefinedBehaviorSanitizer
+# (clang), then a bounded fuzz run of every fuzz target (LUMORA_FUZZ_SECONDS each, default 60).
+# Fails when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

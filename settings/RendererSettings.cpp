@@ -13,6 +13,20 @@
 
 namespace {
 
+// The library's detail quotes the document where parsing stopped, line breaks and all; the
+// message is printed as one console line, so line breaks and other control characters become
+// spaces.
+std::string onConsoleLine(std::string text)
+{
+    for (char& character : text) {
+        const auto code = static_cast<unsigned char>(character);
+        if (code < 0x20 || code == 0x7F) {
+            character = ' ';
+        }
+    }
+    return text;
+}
+
 // A file that cannot be opened or read, or holds nothing, is best named by its path; for a
 // parse error the library's own text tells which error and on which line.
 std::string loadFailureDetail(const tinyxml2::XMLDocument& document, const std::string& path)
@@ -25,7 +39,7 @@ std::string loadFailureDetail(const tinyxml2::XMLDocument& document, const std::
             return path;
         default:
             const char* text = document.ErrorStr();
-            return text == nullptr || *text == '\0' ? path : text;
+            return text == nullptr || *text == '\0' ? path : onConsoleLine(text);
     }
 }
 

@@ -1,3 +1,4 @@
+#include "tests/model3ds/CrasherModels.h"
 #include "tests/model3ds/ModelFile.h"
 
 #include <gtest/gtest.h>
@@ -6,38 +7,11 @@
 // must load without reading outside the file and without hanging.
 namespace {
 
-void triangle(ChunkWriter& w)
-{
-    vertexList(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
-    faceList(w, {{0, 1, 2}});
-}
-
 TEST(L3DSCrashers, ZeroLengthChunkEndsItsLevel)
 {
     for (const std::uint32_t length : {0u, 5u}) {
         TestImporter model;
-        ASSERT_TRUE(model.load(modelFile([&](ChunkWriter& w) {
-            material(w, "kept", [&](ChunkWriter&) {
-                w.chunk(ChunkId::TexMap1, [&] { w.header(ChunkId::MapFileName, length); });
-                w.header(ChunkId::Shading, length);
-            });
-            meshObject(w, "kept", [&](ChunkWriter&) {
-                vertexList(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
-                faceList(w, {{0, 1, 2}}, [&](ChunkWriter&) {
-                    w.chunk(0x4170, [] {});  // header only, 6 bytes: a chunk like any other
-                    faceMaterial(w, "kept", {0});
-                    w.header(ChunkId::SmoothingGroups, length);
-                    w.dword(9);
-                });
-                w.header(ChunkId::VertexList, length);
-            });
-            objectBlock(w, "lamp", ChunkId::Light, [&](ChunkWriter&) {
-                reals(w, {0, 0, 0});
-                w.header(ChunkId::ColorFloat, length);
-            });
-            w.header(ChunkId::Object, length);
-            meshObject(w, "unreached", [](ChunkWriter&) {});
-        })));
+        ASSERT_TRUE(model.load(shortChunksEverywhere(length)));
         EXPECT_EQ(model.getMaterialCount(), 1u);
         EXPECT_EQ(model.getLightCount(), 1u);
         ASSERT_EQ(model.getMeshCount(), 1u);
@@ -51,31 +25,14 @@ TEST(L3DSCrashers, ChunkLengthPastParentOrFile)
 {
     TestImporter model;
     model.m_postProcessLevel = -1;
-    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
-        meshObject(w, "overlong", [&](ChunkWriter&) {
-            w.header(ChunkId::VertexList, 1000);  // runs past its mesh: not read, and the mesh walk ends
-            w.word(1);
-            reals(w, {1, 2, 3});
-            w.chunk(ChunkId::VertexList, [&] { w.word(2); });
-        });
-        meshObject(w, "after", triangle);
-    })));
+    ASSERT_TRUE(model.load(chunkPastItsParent()));
     ASSERT_EQ(model.getMeshCount(), 2u);
     EXPECT_TRUE(model.getMesh(0).m_vertices.empty());
     EXPECT_EQ(model.getMesh(1).m_faces.size(), 1u);
 
     // The file ends inside the vertex list: its count still sizes the list and the missing
     // values read as 0.
-    Bytes truncated = modelFile([](ChunkWriter& w) {
-        meshObject(w, "cut", [&](ChunkWriter&) {
-            w.chunk(ChunkId::VertexList, [&] {
-                w.word(3);
-                reals(w, {1, 2, 3, 4, 5, 6, 7, 8, 9});
-            });
-        });
-    });
-    truncated.resize(truncated.size() - 20);
-    ASSERT_TRUE(model.load(truncated));
+    ASSERT_TRUE(model.load(fileEndsInsideVertexList()));
     ASSERT_EQ(model.getMeshCount(), 1u);
     const LMesh& cut = model.getMesh(0);
     ASSERT_EQ(cut.m_vertices.size(), 3u);
@@ -87,12 +44,7 @@ TEST(L3DSCrashers, ChunkLengthPastParentOrFile)
 TEST(L3DSCrashers, FaceIndexPastVertices)
 {
     TestImporter model;
-    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
-        meshObject(w, "broken", [&](ChunkWriter&) {
-            vertexList(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
-            faceList(w, {{0, 1, 65535}, {0, 1, 2}, {3, 0, 1}});
-        });
-    })));
+    ASSERT_TRUE(model.load(faceIndexPastVertices()));
     const LMesh& mesh = model.getMesh(0);
     ASSERT_EQ(mesh.m_faceIndices.size(), 1u);
     EXPECT_EQ(mesh.m_faceIndices[0].c, 2);
@@ -104,34 +56,7 @@ TEST(L3DSCrashers, HugeCounts)
 {
     TestImporter model;
     model.m_postProcessLevel = -1;
-    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
-        material(w, "m");
-        meshObject(w, "named faces", [&](ChunkWriter&) {
-            triangle(w);
-            faceList(w, {{0, 1, 2}}, [&](ChunkWriter&) {
-                w.chunk(ChunkId::FaceMaterial, [&] {
-                    w.string("m");
-                    w.word(65535);
-                });
-            });
-        });
-        meshObject(w, "huge", [&](ChunkWriter&) {
-            w.chunk(ChunkId::TexCoords, [&] {
-                w.word(65535);
-                reals(w, {0.25f, 0.75f});
-            });
-            w.chunk(ChunkId::VertexList, [&] {
-                w.word(65535);
-                reals(w, {1, 2, 3, 4, 5, 6});
-            });
-            w.chunk(ChunkId::FaceList, [&] {
-                w.word(65535);
-                for (const std::uint16_t value : {0, 1, 1, 0}) {
-                    w.word(value);
-                }
-            });
-        });
-    })));
+    ASSERT_TRUE(model.load(countsPastTheirChunks()));
     ASSERT_EQ(model.getMeshCount(), 2u);
     EXPECT_EQ(model.getMesh(0).m_faces[0].materialId, 0);
     const LMesh& huge = model.getMesh(1);
@@ -148,14 +73,7 @@ TEST(L3DSCrashers, ManyObjectsWithLyingCounts)
 {
     const int objectCount = 2000;
     TestImporter model;
-    ASSERT_TRUE(model.load(modelFile([&](ChunkWriter& w) {
-        for (int i = 0; i < objectCount; ++i) {
-            meshObject(w, "liar", [&](ChunkWriter&) {
-                w.chunk(ChunkId::VertexList, [&] { w.word(65535); });
-                w.chunk(ChunkId::FaceList, [&] { w.word(65535); });
-            });
-        }
-    })));
+    ASSERT_TRUE(model.load(manyObjectsWithLyingCounts(objectCount)));
     ASSERT_EQ(model.getMeshCount(), static_cast<std::uint32_t>(objectCount));
     for (std::uint32_t i = 0; i < model.getMeshCount(); ++i) {
         ASSERT_TRUE(model.getMesh(i).m_vertices.empty());
@@ -169,13 +87,7 @@ TEST(L3DSCrashers, MeshPastItsObject)
 {
     TestImporter model;
     model.m_postProcessLevel = -1;
-    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
-        w.chunk(ChunkId::Object, [&] {
-            w.string("overlong");
-            w.header(ChunkId::Mesh, 6 + 1000);
-        });
-        meshObject(w, "after", triangle);
-    })));
+    ASSERT_TRUE(model.load(meshPastItsObject()));
     ASSERT_EQ(model.getMeshCount(), 1u);
     EXPECT_EQ(model.getMesh(0).getName(), "after");
     EXPECT_EQ(model.getMesh(0).m_faces.size(), 1u);
@@ -185,17 +97,7 @@ TEST(L3DSCrashers, MeshPastItsObject)
 TEST(L3DSCrashers, DeepNesting)
 {
     TestImporter model;
-    ASSERT_TRUE(model.load(modelFile([](ChunkWriter& w) {
-        meshObject(w, "nested", [&](ChunkWriter&) {
-            triangle(w);
-            for (int depth = 0; depth < 100000; ++depth) {
-                w.begin(depth % 2 == 0 ? ChunkId::Mesh : ChunkId::Object);
-            }
-            for (int depth = 0; depth < 100000; ++depth) {
-                w.end();
-            }
-        });
-    })));
+    ASSERT_TRUE(model.load(deepNesting(100000)));
     ASSERT_EQ(model.getMeshCount(), 1u);
     EXPECT_EQ(model.getMesh(0).m_faces.size(), 1u);
 }

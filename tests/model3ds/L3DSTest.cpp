@@ -1,3 +1,4 @@
+#include "tests/model3ds/CrasherModels.h"
 #include "tests/model3ds/ModelFile.h"
 #include "tests/support/TempDir.h"
 
@@ -65,14 +66,9 @@ TEST(L3DS, WrongFirstChunkOrMissingEditorFailsAndEmptiesTheModel)
     const Bytes valid = mixedModel();
     wrongFirst.mutableBytes().insert(wrongFirst.mutableBytes().end(), valid.begin(), valid.end());
 
-    ChunkWriter noEditor;
-    noEditor.chunk(ChunkId::Main, [&] { noEditor.chunk(ChunkId::MeshVersion, [] {}); });
+    ASSERT_EQ(mainChunkHeaderOnly().size(), 6u);
 
-    ChunkWriter headerOnly;
-    headerOnly.chunk(ChunkId::Main, [] {});
-    ASSERT_EQ(headerOnly.size(), 6u);
-
-    for (const Bytes& bytes : {wrongFirst.bytes(), noEditor.bytes(), headerOnly.bytes()}) {
+    for (const Bytes& bytes : {wrongFirst.bytes(), mainChunkWithoutEditor(), mainChunkHeaderOnly()}) {
         TestImporter model;
         ASSERT_TRUE(model.load(mixedModel()));
         EXPECT_FALSE(model.load(bytes));
@@ -86,12 +82,8 @@ TEST(L3DS, MainChunkLengthNeedNotMatchTheFileSize)
     const auto fileSize = static_cast<std::uint32_t>(valid.size());
     // Shorter than the editor chunk inside it, a little off either way, and far too long.
     for (const std::uint32_t length : {16u, fileSize - 1, fileSize + 1, 0xFFFFFFFFu}) {
-        Bytes bytes = valid;
-        for (int i = 0; i < 4; ++i) {
-            bytes[2 + i] = static_cast<std::uint8_t>(length >> (8 * i));
-        }
         TestImporter model;
-        ASSERT_TRUE(model.load(bytes)) << length;
+        ASSERT_TRUE(model.load(withMainChunkLength(valid, length))) << length;
         expectMixedModel(model);
     }
 

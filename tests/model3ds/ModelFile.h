@@ -15,8 +15,7 @@ class TestImporter : public L3DS {
 public:
     using L3DS::m_postProcessLevel;
 
-    // loadFromMemory; with LUMORA_SEED_DIR set, also saves the bytes there as a fuzzing seed.
-    bool load(const Bytes& bytes);
+    bool load(const Bytes& bytes) { return loadFromMemory(bytes.data(), bytes.size()); }
 };
 
 // The 3DS models from other tools that every test run must read, kept in the repository.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -146,6 +147,18 @@ TEST(RendererSettings, RejectedDocumentGivesTheLoadFailureWithTheLibrarysDetail)
             EXPECT_GT(message.size(), head.size() + 2) << "no detail: " << message;
         }
     }
+}
+
+// The library quotes the document where it stopped; the message stays one plain line.
+TEST(RendererSettings, LoadFailureDetailKeepsToOneLine)
+{
+    // A declaration inside the root is refused, and the library quotes its text (reading the file
+    // makes the carriage return and line feed one line break).
+    const std::string message = loadError("<s>\n<?xml a\r\n\tb\x1b[2J?>\n</s>");
+    ASSERT_TRUE(message.starts_with("Can not load file \"")) << message;
+    EXPECT_NE(message.find("xml a  b [2J"), std::string::npos) << message;
+    EXPECT_EQ(std::count_if(message.begin(), message.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }), 0)
+        << message;
 }
 
 TEST(RendererSettings, MissingOrEmptyFileNamesThePathTwice)
