@@ -21,6 +21,7 @@ constexpr float kLongestDirection = 1e10f;
 // the brute-force search's order.
 struct NearestFace {
     float t = kInfinity;
+    float reach = kInfinity;  // t * kEntrySlack: boxes entered beyond it are skipped
     std::uint32_t face = kNoFace;
     QuadRay ray;
 
@@ -37,8 +38,8 @@ struct NearestFace {
                 face = candidate;
             }
         }
+        reach = t * kEntrySlack;
     }
-    float reach() const { return t * kEntrySlack; }
 };
 
 struct StackEntry {
@@ -93,64 +94,65 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
 
         StackEntry stack[kStackCapacity];
         std::size_t depth = 0;
-        // The node or leaf to visit next: the root, then the nearest struck child of each node,
+        // The node or leaf visited next: the root, then the nearest struck child of each node,
         // then what comes off the stack.
         std::uint32_t next = 0;
-        bool haveNext = true;
         for (;;) {
-            if (!haveNext) {
-                if (depth == 0) {
-                    break;
-                }
-                const StackEntry top = stack[--depth];
-                if (top.entry > nearest.reach()) {
+            if ((next & BvhNode::kLeafFlag) == 0) {
+                const BvhNode& node = m_nodes[next];
+                const auto* bytes = reinterpret_cast<const unsigned char*>(&node);
+                auto side = [bytes](std::size_t offset) {
+                    return FloatLanes::load(reinterpret_cast<const float*>(bytes + offset));
+                };
+
+                // Entry and exit distances of the four boxes. Where an axis gives NaN (the origin
+                // on a box side the ray runs along) the axis is left out, which only widens the
+                // test. An unused child's empty box gives entry +infinity and exit -infinity.
+                FloatLanes entry = largerOr((side(nearSide[0]) - start[0]) * inverse[0], FloatLanes(0.0f));
+                FloatLanes exit = smallerOr((side(farSide[0]) - start[0]) * inverse[0], FloatLanes(nearest.reach));
+                entry = largerOr((side(nearSide[1]) - start[1]) * inverse[1], entry);
+                exit = smallerOr((side(farSide[1]) - start[1]) * inverse[1], exit);
+                entry = largerOr((side(nearSide[2]) - start[2]) * inverse[2], entry);
+                exit = smallerOr((side(farSide[2]) - start[2]) * inverse[2], exit);
+
+                unsigned struck = laneBits(entry <= exit);
+                if (struck != 0) {
+                    const int firstSlot = std::countr_zero(struck);
+                    struck &= struck - 1;
+                    if (struck == 0) {
+                        next = node.child[firstSlot];
+                        continue;
+                    }
+                    // Two or more: all go on the stack, sorted so that the nearest is on top, and
+                    // the nearest is taken off again at once.
+                    alignas(16) float entries[4];
+                    entry.store(entries);
+                    const std::size_t bottom = depth;
+                    stack[depth++] = {node.child[firstSlot], entries[firstSlot]};
+                    for (; struck != 0; struck &= struck - 1) {
+                        const int slot = std::countr_zero(struck);
+                        const StackEntry pushed{node.child[slot], entries[slot]};
+                        std::size_t position = depth++;
+                        while (position > bottom && stack[position - 1].entry < pushed.entry) {
+                            stack[position] = stack[position - 1];
+                            --position;
+                        }
+                        stack[position] = pushed;
+                    }
+                    next = stack[--depth].node;
                     continue;
                 }
-                next = top.node;
-            }
-            haveNext = false;
-            if ((next & BvhNode::kLeafFlag) != 0) {
+            } else {
                 nearest.consider(m_leaves[next & ~BvhNode::kLeafFlag]);
-                continue;
             }
-            const BvhNode& node = m_nodes[next];
-            const auto* bytes = reinterpret_cast<const unsigned char*>(&node);
-            auto side = [bytes](std::size_t offset) {
-                return FloatLanes::load(reinterpret_cast<const float*>(bytes + offset));
-            };
-
-            // Entry and exit distances of the four boxes. Where an axis gives NaN (the origin on
-            // a box side the ray runs along) the axis is left out, which only widens the test.
-            // An unused child's empty box gives entry +infinity and exit -infinity.
-            FloatLanes entry = largerOr((side(nearSide[0]) - start[0]) * inverse[0], FloatLanes(0.0f));
-            FloatLanes exit = smallerOr((side(farSide[0]) - start[0]) * inverse[0], FloatLanes(nearest.reach()));
-            entry = largerOr((side(nearSide[1]) - start[1]) * inverse[1], entry);
-            exit = smallerOr((side(farSide[1]) - start[1]) * inverse[1], exit);
-            entry = largerOr((side(nearSide[2]) - start[2]) * inverse[2], entry);
-            exit = smallerOr((side(farSide[2]) - start[2]) * inverse[2], exit);
-            alignas(16) float entries[4];
-            entry.store(entries);
-
-            // The nearest struck child comes next, the others go on the stack nearest on top.
-            StackEntry children[4];
-            std::size_t childCount = 0;
-            for (unsigned struck = laneBits(entry <= exit); struck != 0; struck &= struck - 1) {
-                const int slot = std::countr_zero(struck);
-                const std::uint32_t reference = node.child[slot];
-                std::size_t position = childCount++;
-                while (position > 0 && children[position - 1].entry < entries[slot]) {
-                    children[position] = children[position - 1];
-                    --position;
-                }
-                children[position] = {reference, entries[slot]};
+            // Nothing to descend into: the nearest waiting box that may still hold a hit.
+            while (depth > 0 && stack[depth - 1].entry > nearest.reach) {
+                --depth;
             }
-            if (childCount > 0) {
-                for (std::size_t i = 0; i + 1 < childCount; ++i) {
-                    stack[depth++] = children[i];
-                }
-                next = children[childCount - 1].node;
-                haveNext = true;
+            if (depth == 0) {
+                break;
             }
+            next = stack[--depth].node;
         }
     }
 
