@@ -1,5 +1,7 @@
 #include "tracer/ModelBvh.h"
 
+#include "tracer/CullingMargins.h"
+
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -10,9 +12,6 @@ namespace {
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 constexpr std::uint32_t kNoFace = TriangleQuad::kNoFace;
-// A box is visited while it starts no further than this times the best t, so that a hit at
-// the same t, or one whose t rounding moved a little, is still found behind the best.
-constexpr float kEntrySlack = 1.0f + 1.0f / 1024.0f;
 // Directions far from unit length are left to brute force, so the box test stays in range.
 constexpr float kShortestDirection = 1e-10f;
 constexpr float kLongestDirection = 1e10f;
@@ -77,21 +76,7 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
     }
 
     if (!m_nodes.empty()) {
-        // Per axis, where in a node the sides lie that the ray enters and leaves each box by:
-        // the low side first when it moves up.
-        std::size_t nearSide[3];
-        std::size_t farSide[3];
-        const float components[3] = {direction.x, direction.y, direction.z};
-        for (int axis = 0; axis < 3; ++axis) {
-            const std::size_t low = offsetof(BvhNode, low) + sizeof(BvhNode::low[0]) * axis;
-            const std::size_t high = offsetof(BvhNode, high) + sizeof(BvhNode::high[0]) * axis;
-            nearSide[axis] = std::signbit(components[axis]) ? high : low;
-            farSide[axis] = std::signbit(components[axis]) ? low : high;
-        }
-        const FloatLanes start[3] = {FloatLanes(origin.x), FloatLanes(origin.y), FloatLanes(origin.z)};
-        const FloatLanes inverse[3] = {FloatLanes(1.0f / direction.x), FloatLanes(1.0f / direction.y),
-                                       FloatLanes(1.0f / direction.z)};
-
+        const BoxRay boxRay(origin, direction);
         StackEntry stack[kStackCapacity];
         std::size_t depth = 0;
         // The node or leaf visited next: the root, then the nearest struck child of each node,
@@ -100,22 +85,9 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
         for (;;) {
             if ((next & BvhNode::kLeafFlag) == 0) {
                 const BvhNode& node = m_nodes[next];
-                const auto* bytes = reinterpret_cast<const unsigned char*>(&node);
-                auto side = [bytes](std::size_t offset) {
-                    return FloatLanes::load(reinterpret_cast<const float*>(bytes + offset));
-                };
-
-                // Entry and exit distances of the four boxes. Where an axis gives NaN (the origin
-                // on a box side the ray runs along) the axis is left out, which only widens the
-                // test. An unused child's empty box gives entry +infinity and exit -infinity.
-                FloatLanes entry = largerOr((side(nearSide[0]) - start[0]) * inverse[0], FloatLanes(0.0f));
-                FloatLanes exit = smallerOr((side(farSide[0]) - start[0]) * inverse[0], FloatLanes(nearest.reach));
-                entry = largerOr((side(nearSide[1]) - start[1]) * inverse[1], entry);
-                exit = smallerOr((side(farSide[1]) - start[1]) * inverse[1], exit);
-                entry = largerOr((side(nearSide[2]) - start[2]) * inverse[2], entry);
-                exit = smallerOr((side(farSide[2]) - start[2]) * inverse[2], exit);
-
-                unsigned struck = laneBits(entry <= exit);
+                // An unused child's empty box is never entered.
+                FloatLanes entry;
+                unsigned struck = boxRay.entered(node.boxes, nearest.reach, entry);
                 if (struck != 0) {
                     const int firstSlot = std::countr_zero(struck);
                     struck &= struck - 1;

@@ -2,6 +2,7 @@
 
 #include "maths/Vec3.h"
 #include "scene/Scene.h"
+#include "tracer/FourBoxes.h"
 #include "tracer/HitRecord.h"
 #include "tracer/TriangleQuad.h"
 
@@ -9,11 +10,9 @@
 #include <cstdint>
 #include <vector>
 
-// One node of a four-wide bounding volume hierarchy: the boxes of its four children side by
-// side, so that one SSE2 instruction handles one coordinate of all four.
+// One node of a four-wide bounding volume hierarchy: the boxes of its four children side by side.
 struct alignas(64) BvhNode {
-    float low[3][4];   // low[axis][child]
-    float high[3][4];  // high[axis][child]
+    FourBoxes boxes;
     // An inner child is its node's position; a leaf child is its TriangleQuad's position with
     // kLeafFlag set. An unused child has an empty box (low +infinity, high -infinity), which
     // no ray enters, and is kNoChild.
