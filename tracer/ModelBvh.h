@@ -26,8 +26,9 @@ struct alignas(64) BvhNode {
 // by visiting only the boxes a ray can reach. Built once from the scene, read-only afterwards,
 // so render threads share it without locks.
 //
-// Every triangle is still tested with strikeTriangles on the corners the brute-force search
-// uses, four at a time, so t is bit for bit the same. What keeps the answer the same:
+// Every triangle is still tested with the brute-force search's test (strikeTrianglesByEdges),
+// on the corners and edges it computes, four at a time, so t is bit for bit the same. What
+// keeps the answer the same:
 // - boxes padded well beyond the rounding of the box test and of the triangle test;
 // - near-degenerate triangles (whose test can strike far outside their box) kept out of the
 //   tree and tested for every ray;
