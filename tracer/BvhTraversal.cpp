@@ -95,13 +95,24 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
                         next = node.child[firstSlot];
                         continue;
                     }
-                    // Two or more: all go on the stack, sorted so that the nearest is on top, and
-                    // the nearest is taken off again at once.
                     alignas(16) float entries[4];
                     entry.store(entries);
+                    const int secondSlot = std::countr_zero(struck);
+                    struck &= struck - 1;
+                    if (struck == 0) {
+                        // Two: the nearer comes next, the farther waits.
+                        const bool secondNearer = entries[secondSlot] < entries[firstSlot];
+                        const int nearSlot = secondNearer ? secondSlot : firstSlot;
+                        const int farSlot = secondNearer ? firstSlot : secondSlot;
+                        stack[depth++] = {node.child[farSlot], entries[farSlot]};
+                        next = node.child[nearSlot];
+                        continue;
+                    }
+                    // More: all go on the stack, sorted so that the nearest is on top, and the
+                    // nearest is taken off again at once.
                     const std::size_t bottom = depth;
                     stack[depth++] = {node.child[firstSlot], entries[firstSlot]};
-                    for (; struck != 0; struck &= struck - 1) {
+                    for (struck |= 1u << secondSlot; struck != 0; struck &= struck - 1) {
                         const int slot = std::countr_zero(struck);
                         const StackEntry pushed{node.child[slot], entries[slot]};
                         std::size_t position = depth++;
