@@ -68,7 +68,7 @@ bool ModelBvh::covers(Vec3 origin, Vec3 direction) const
            directionSize <= kLongestDirection;
 }
 
-HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
+HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const
 {
     NearestFace nearest(origin, direction);
     for (const TriangleQuad& quad : m_slivers) {
@@ -76,7 +76,6 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
     }
 
     if (!m_nodes.empty()) {
-        const BoxRay boxRay(origin, direction);
         StackEntry stack[kStackCapacity];
         std::size_t depth = 0;
         // The node or leaf visited next: the root, then the nearest struck child of each node,

@@ -32,6 +32,14 @@ public:
         }
     }
 
+    // The same direction from another origin.
+    BoxRay(const BoxRay& sameDirection, Vec3 origin) : BoxRay(sameDirection)
+    {
+        m_start[0] = FloatLanes(origin.x);
+        m_start[1] = FloatLanes(origin.y);
+        m_start[2] = FloatLanes(origin.z);
+    }
+
     // Bit i set when the ray enters box i at a distance from 0 to reach; the entry distances in
     // entry. Where an axis gives NaN (the origin on a box side the ray runs along) the axis is
     // left out, which only widens the test.

@@ -50,8 +50,8 @@ public:
     // Whether nearestHit gives the exact answer for this ray (origin in model coordinates).
     bool covers(Vec3 origin, Vec3 direction) const;
     // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
-    // coordinates. Only for rays that covers accepts.
-    HitRecord nearestHit(Vec3 origin, Vec3 direction) const;
+    // coordinates, boxRay made from the same ray. Only for rays that covers accepts.
+    HitRecord nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const;
 
     // Faces tested for every ray instead of through the tree.
     std::size_t sliverCount() const { return m_sliverCount; }

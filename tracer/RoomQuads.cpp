@@ -90,14 +90,13 @@ RoomQuads::RoomQuads(const Scene& scene)
     }
 }
 
-HitRecord RoomQuads::withRoomSurfaces(const Ray& ray, HitRecord best) const
+HitRecord RoomQuads::withRoomSurfaces(const Ray& ray, const BoxRay& boxRay, HitRecord best) const
 {
     // Lanes follow the brute-force search's order, and it keeps the first of equally near
     // triangles within a surface and the earlier of equally near surfaces: so the room's answer
     // is the nearest struck lane, the earliest at equal t. The room replaces the model's hit only
     // when strictly nearer, so a quad whose box starts beyond the best so far cannot matter.
     const QuadRay quadRay(ray.origin, ray.direction);
-    const BoxRay boxRay(ray.origin, ray.direction);
     // Far from the room the padding does not cover the rounding: every quad is tested.
     const bool useBoxes = largestMagnitude(ray.origin) <= m_reach;
     float bound = best.kind == None ? kInfinity : best.t;

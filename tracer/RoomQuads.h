@@ -21,8 +21,9 @@ public:
 
     // Whether the room was small enough to pack; if not, it is searched by brute force.
     bool holdsRoom() const { return m_holdsRoom; }
-    // best, replaced by the room's nearest hit exactly as the brute-force search replaces it.
-    HitRecord withRoomSurfaces(const Ray& ray, HitRecord best) const;
+    // best, replaced by the room's nearest hit exactly as the brute-force search replaces it;
+    // boxRay made from the same ray.
+    HitRecord withRoomSurfaces(const Ray& ray, const BoxRay& boxRay, HitRecord best) const;
 
     // The room as the scene builds it has 12 triangles; larger test rooms are left unpacked.
     static constexpr std::size_t kMostTriangles = 64;
