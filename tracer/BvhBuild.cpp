@@ -1,5 +1,7 @@
 #include "tracer/ModelBvh.h"
 
+#include "tracer/CullingMargins.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,17 +13,6 @@
 namespace {
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
-
-// A triangle this thin for its size is kept out of the tree: without an epsilon, rounding in
-// its test can strike it far outside its box.
-constexpr double kSliverAreaRatio = 1e-4;
-// Triangles whose test could overflow or lose precision to underflow go the same way.
-constexpr double kLargestCoordinate = 1e9;
-constexpr double kShortestLongestEdge = 1e-12;
-// Boxes grow by this share of the largest coordinate, far more than the rounding of the box
-// test and of the triangle test for rays that start within kReachFactor of that coordinate.
-constexpr float kPadShare = 1.0f / 16384.0f;
-constexpr float kReachFactor = 16.0f;
 
 // A leaf is one TriangleQuad: testing one triangle costs as much as four.
 constexpr std::uint32_t kMostLeafTriangles = 4;
@@ -64,28 +55,6 @@ struct Box {
 
 // Leaves hold quads, so a part's cost grows with its count of quads, not of triangles.
 double quadsFor(std::uint32_t count) { return static_cast<double>((count + 3) / 4); }
-
-std::array<double, 3> difference(Vec3 a, Vec3 b) { return {double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z}; }
-double squaredLength(const std::array<double, 3>& v) { return v[0] * v[0] + v[1] * v[1] + v[2] * v[2]; }
-
-bool isSliver(const TriangleCorners& corners)
-{
-    for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
-        for (float coordinate : {p.x, p.y, p.z}) {
-            if (!(std::fabs(coordinate) <= kLargestCoordinate)) {
-                return true;
-            }
-        }
-    }
-    const auto e1 = difference(corners.p1, corners.p0);
-    const auto e2 = difference(corners.p2, corners.p0);
-    const auto e3 = difference(corners.p2, corners.p1);
-    const double longest = std::max({squaredLength(e1), squaredLength(e2), squaredLength(e3)});
-    const std::array<double, 3> normal{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
-                                       e1[0] * e2[1] - e1[1] * e2[0]};
-    return longest < kShortestLongestEdge * kShortestLongestEdge ||
-           std::sqrt(squaredLength(normal)) <= kSliverAreaRatio * longest;
-}
 
 // Appends the given faces of the mesh as quads of four.
 template <typename FaceOf>
@@ -320,8 +289,8 @@ private:
             }
             BvhNode& written = m_bvh.m_nodes[node];
             for (int axis = 0; axis < 3; ++axis) {
-                written.low[axis][slot] = box.low[axis];
-                written.high[axis][slot] = box.high[axis];
+                written.boxes.low[axis][slot] = box.low[axis];
+                written.boxes.high[axis][slot] = box.high[axis];
             }
             written.child[slot] = reference;
             if (reference != BvhNode::kNoChild && (reference & BvhNode::kLeafFlag) == 0) {

@@ -1,5 +1,7 @@
 #include "tracer/ModelBvh.h"
 
+#include "tracer/CullingMargins.h"
+
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -10,9 +12,6 @@ namespace {
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 constexpr std::uint32_t kNoFace = TriangleQuad::kNoFace;
-// A box is visited while it starts no further than this times the best t, so that a hit at
-// the same t, or one whose t rounding moved a little, is still found behind the best.
-constexpr float kEntrySlack = 1.0f + 1.0f / 1024.0f;
 // Directions far from unit length are left to brute force, so the box test stays in range.
 constexpr float kShortestDirection = 1e-10f;
 constexpr float kLongestDirection = 1e10f;
@@ -21,6 +20,7 @@ constexpr float kLongestDirection = 1e10f;
 // the brute-force search's order.
 struct NearestFace {
     float t = kInfinity;
+    float reach = kInfinity;  // t * kEntrySlack: boxes entered beyond it are skipped
     std::uint32_t face = kNoFace;
     QuadRay ray;
 
@@ -37,8 +37,8 @@ struct NearestFace {
                 face = candidate;
             }
         }
+        reach = t * kEntrySlack;
     }
-    float reach() const { return t * kEntrySlack; }
 };
 
 struct StackEntry {
@@ -68,7 +68,7 @@ bool ModelBvh::covers(Vec3 origin, Vec3 direction) const
            directionSize <= kLongestDirection;
 }
 
-HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
+HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const
 {
     NearestFace nearest(origin, direction);
     for (const TriangleQuad& quad : m_slivers) {
@@ -76,81 +76,65 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction) const
     }
 
     if (!m_nodes.empty()) {
-        // Per axis, where in a node the sides lie that the ray enters and leaves each box by:
-        // the low side first when it moves up.
-        std::size_t nearSide[3];
-        std::size_t farSide[3];
-        const float components[3] = {direction.x, direction.y, direction.z};
-        for (int axis = 0; axis < 3; ++axis) {
-            const std::size_t low = offsetof(BvhNode, low) + sizeof(BvhNode::low[0]) * axis;
-            const std::size_t high = offsetof(BvhNode, high) + sizeof(BvhNode::high[0]) * axis;
-            nearSide[axis] = std::signbit(components[axis]) ? high : low;
-            farSide[axis] = std::signbit(components[axis]) ? low : high;
-        }
-        const FloatLanes start[3] = {FloatLanes(origin.x), FloatLanes(origin.y), FloatLanes(origin.z)};
-        const FloatLanes inverse[3] = {FloatLanes(1.0f / direction.x), FloatLanes(1.0f / direction.y),
-                                       FloatLanes(1.0f / direction.z)};
-
         StackEntry stack[kStackCapacity];
         std::size_t depth = 0;
-        // The node or leaf to visit next: the root, then the nearest struck child of each node,
+        // The node or leaf visited next: the root, then the nearest struck child of each node,
         // then what comes off the stack.
         std::uint32_t next = 0;
-        bool haveNext = true;
         for (;;) {
-            if (!haveNext) {
-                if (depth == 0) {
-                    break;
-                }
-                const StackEntry top = stack[--depth];
-                if (top.entry > nearest.reach()) {
+            if ((next & BvhNode::kLeafFlag) == 0) {
+                const BvhNode& node = m_nodes[next];
+                // An unused child's empty box is never entered.
+                FloatLanes entry;
+                unsigned struck = boxRay.entered(node.boxes, nearest.reach, entry);
+                if (struck != 0) {
+                    const int firstSlot = std::countr_zero(struck);
+                    struck &= struck - 1;
+                    if (struck == 0) {
+                        next = node.child[firstSlot];
+                        continue;
+                    }
+                    alignas(16) float entries[4];
+                    entry.store(entries);
+                    const int secondSlot = std::countr_zero(struck);
+                    struck &= struck - 1;
+                    if (struck == 0) {
+                        // Two: the nearer comes next, the farther waits.
+                        const bool secondNearer = entries[secondSlot] < entries[firstSlot];
+                        const int nearSlot = secondNearer ? secondSlot : firstSlot;
+                        const int farSlot = secondNearer ? firstSlot : secondSlot;
+                        stack[depth++] = {node.child[farSlot], entries[farSlot]};
+                        next = node.child[nearSlot];
+                        continue;
+                    }
+                    // More: all go on the stack, sorted so that the nearest is on top, and the
+                    // nearest is taken off again at once.
+                    const std::size_t bottom = depth;
+                    stack[depth++] = {node.child[firstSlot], entries[firstSlot]};
+                    for (struck |= 1u << secondSlot; struck != 0; struck &= struck - 1) {
+                        const int slot = std::countr_zero(struck);
+                        const StackEntry pushed{node.child[slot], entries[slot]};
+                        std::size_t position = depth++;
+                        while (position > bottom && stack[position - 1].entry < pushed.entry) {
+                            stack[position] = stack[position - 1];
+                            --position;
+                        }
+                        stack[position] = pushed;
+                    }
+                    next = stack[--depth].node;
                     continue;
                 }
-                next = top.node;
-            }
-            haveNext = false;
-            if ((next & BvhNode::kLeafFlag) != 0) {
+            } else {
                 nearest.consider(m_leaves[next & ~BvhNode::kLeafFlag]);
-                continue;
             }
-            const BvhNode& node = m_nodes[next];
-            const auto* bytes = reinterpret_cast<const unsigned char*>(&node);
-            auto side = [bytes](std::size_t offset) {
-                return FloatLanes::load(reinterpret_cast<const float*>(bytes + offset));
-            };
-
-            // Entry and exit distances of the four boxes. Where an axis gives NaN (the origin on
-            // a box side the ray runs along) the axis is left out, which only widens the test.
-            // An unused child's empty box gives entry +infinity and exit -infinity.
-            FloatLanes entry = largerOr((side(nearSide[0]) - start[0]) * inverse[0], FloatLanes(0.0f));
-            FloatLanes exit = smallerOr((side(farSide[0]) - start[0]) * inverse[0], FloatLanes(nearest.reach()));
-            entry = largerOr((side(nearSide[1]) - start[1]) * inverse[1], entry);
-            exit = smallerOr((side(farSide[1]) - start[1]) * inverse[1], exit);
-            entry = largerOr((side(nearSide[2]) - start[2]) * inverse[2], entry);
-            exit = smallerOr((side(farSide[2]) - start[2]) * inverse[2], exit);
-            alignas(16) float entries[4];
-            entry.store(entries);
-
-            // The nearest struck child comes next, the others go on the stack nearest on top.
-            StackEntry children[4];
-            std::size_t childCount = 0;
-            for (unsigned struck = laneBits(entry <= exit); struck != 0; struck &= struck - 1) {
-                const int slot = std::countr_zero(struck);
-                const std::uint32_t reference = node.child[slot];
-                std::size_t position = childCount++;
-                while (position > 0 && children[position - 1].entry < entries[slot]) {
-                    children[position] = children[position - 1];
-                    --position;
-                }
-                children[position] = {reference, entries[slot]};
+            // Nothing to descend into: the nearest waiting box that may still hold a hit.
+            while (depth > 0 && stack[depth - 1].entry > nearest.reach) {
+                --depth;
             }
-            if (childCount > 0) {
-                for (std::size_t i = 0; i + 1 < childCount; ++i) {
-                    stack[depth++] = children[i];
-                }
-                next = children[childCount - 1].node;
-                haveNext = true;
+            if (depth == 0) {
+                break;
             }
+            next = stack[--depth].node;
         }
     }
 

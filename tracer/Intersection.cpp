@@ -72,7 +72,10 @@ HitRecord Renderer::acceleratedNearestHit(const Ray& ray) const
     if (!m_modelBvh.covers(origin, ray.direction) || !m_roomQuads.holdsRoom()) {
         return bruteForceNearestHit(ray);
     }
-    return m_roomQuads.withRoomSurfaces(ray, m_modelBvh.nearestHit(origin, ray.direction));
+    // The room's box test reuses the model's inverse direction: the same divisions.
+    const BoxRay modelRay(origin, ray.direction);
+    const HitRecord modelHit = m_modelBvh.nearestHit(origin, ray.direction, modelRay);
+    return m_roomQuads.withRoomSurfaces(ray, BoxRay(modelRay, ray.origin), modelHit);
 }
 
 HitRecord Renderer::nearestHit(const Ray& ray) const

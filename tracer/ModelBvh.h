@@ -2,6 +2,7 @@
 
 #include "maths/Vec3.h"
 #include "scene/Scene.h"
+#include "tracer/FourBoxes.h"
 #include "tracer/HitRecord.h"
 #include "tracer/TriangleQuad.h"
 
@@ -9,11 +10,9 @@
 #include <cstdint>
 #include <vector>
 
-// One node of a four-wide bounding volume hierarchy: the boxes of its four children side by
-// side, so that one SSE2 instruction handles one coordinate of all four.
+// One node of a four-wide bounding volume hierarchy: the boxes of its four children side by side.
 struct alignas(64) BvhNode {
-    float low[3][4];   // low[axis][child]
-    float high[3][4];  // high[axis][child]
+    FourBoxes boxes;
     // An inner child is its node's position; a leaf child is its TriangleQuad's position with
     // kLeafFlag set. An unused child has an empty box (low +infinity, high -infinity), which
     // no ray enters, and is kNoChild.
@@ -27,8 +26,9 @@ struct alignas(64) BvhNode {
 // by visiting only the boxes a ray can reach. Built once from the scene, read-only afterwards,
 // so render threads share it without locks.
 //
-// Every triangle is still tested with strikeTriangles on the corners the brute-force search
-// uses, four at a time, so t is bit for bit the same. What keeps the answer the same:
+// Every triangle is still tested with the brute-force search's test (strikeTrianglesByEdges),
+// on the corners and edges it computes, four at a time, so t is bit for bit the same. What
+// keeps the answer the same:
 // - boxes padded well beyond the rounding of the box test and of the triangle test;
 // - near-degenerate triangles (whose test can strike far outside their box) kept out of the
 //   tree and tested for every ray;
@@ -50,8 +50,8 @@ public:
     // Whether nearestHit gives the exact answer for this ray (origin in model coordinates).
     bool covers(Vec3 origin, Vec3 direction) const;
     // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
-    // coordinates. Only for rays that covers accepts.
-    HitRecord nearestHit(Vec3 origin, Vec3 direction) const;
+    // coordinates, boxRay made from the same ray. Only for rays that covers accepts.
+    HitRecord nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const;
 
     // Faces tested for every ray instead of through the tree.
     std::size_t sliverCount() const { return m_sliverCount; }

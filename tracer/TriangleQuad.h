@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <limits>
 
-// Up to four triangles side by side, tested together: corner[k][axis][lane] is coordinate axis
-// of corner k, exactly as the brute-force search reads it. An unused lane has NaN corners,
-// which never strike, and face kNoFace.
+// Up to four triangles side by side, tested together: corner[axis][lane] is coordinate axis of
+// the triangle's first corner p0 and edge[0] (edge[1]) holds p1 - p0 (p2 - p0), all as the
+// brute-force search reads and computes them. An unused lane is NaN throughout, which never
+// strikes, and has face kNoFace.
 struct alignas(16) TriangleQuad {
-    float corner[3][3][4];
+    float corner[3][4];
+    float edge[2][3][4];
     std::uint32_t face[4];
 
     static constexpr std::uint32_t kNoFace = 0xFFFFFFFFu;
@@ -20,10 +22,16 @@ struct alignas(16) TriangleQuad {
 inline TriangleQuad emptyQuad()
 {
     TriangleQuad quad;
-    for (auto& corner : quad.corner) {
-        for (auto& axis : corner) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (auto& axis : quad.corner) {
+        for (float& value : axis) {
+            value = nan;
+        }
+    }
+    for (auto& edge : quad.edge) {
+        for (auto& axis : edge) {
             for (float& value : axis) {
-                value = std::numeric_limits<float>::quiet_NaN();
+                value = nan;
             }
         }
     }
@@ -35,11 +43,13 @@ inline TriangleQuad emptyQuad()
 
 inline void setLane(TriangleQuad& quad, unsigned lane, const TriangleCorners& corners, std::uint32_t face)
 {
-    const Vec3 points[3] = {corners.p0, corners.p1, corners.p2};
+    const StrikePoint<float> p0 = strikePoint(corners.p0);
+    const StrikePoint<float> values[3] = {p0, strikePoint(corners.p1) - p0, strikePoint(corners.p2) - p0};
+    float(*const destinations[3])[4] = {quad.corner, quad.edge[0], quad.edge[1]};
     for (int k = 0; k < 3; ++k) {
-        quad.corner[k][0][lane] = points[k].x;
-        quad.corner[k][1][lane] = points[k].y;
-        quad.corner[k][2][lane] = points[k].z;
+        destinations[k][0][lane] = values[k].x;
+        destinations[k][1][lane] = values[k].y;
+        destinations[k][2][lane] = values[k].z;
     }
     quad.face[lane] = face;
 }
@@ -59,12 +69,13 @@ struct QuadRay {
 // strikeTriangles on the four lanes: bit i set when lane i is struck, its distance in t[i].
 inline unsigned strikeQuad(const TriangleQuad& quad, const QuadRay& ray, float* t)
 {
-    auto corner = [&quad](int k) {
-        return StrikePoint<FloatLanes>{FloatLanes::load(quad.corner[k][0]), FloatLanes::load(quad.corner[k][1]),
-                                       FloatLanes::load(quad.corner[k][2])};
+    auto lanes = [](const float(&point)[3][4]) {
+        return StrikePoint<FloatLanes>{FloatLanes::load(point[0]), FloatLanes::load(point[1]),
+                                       FloatLanes::load(point[2])};
     };
     FloatLanes hitT;
-    const unsigned struck = laneBits(strikeTriangles(corner(0), corner(1), corner(2), ray.origin, ray.direction, hitT));
+    const unsigned struck = laneBits(strikeTrianglesByEdges(lanes(quad.corner), lanes(quad.edge[0]),
+                                                            lanes(quad.edge[1]), ray.origin, ray.direction, hitT));
     if (struck != 0) {
         hitT.store(t);
     }

@@ -45,16 +45,15 @@ StrikePoint<Real> cross(StrikePoint<Real> a, StrikePoint<Real> b)
 template <typename Real>
 constexpr bool kEarlyExit = std::is_same_v<Real, float>;
 
-// Whether the ray strikes the triangle p0, p1, p2 (per lane for FloatLanes), and where in t.
-// t is only meaningful where the result is true.
+// Whether the ray strikes the triangle with corner p0 and edges e1 = p1 - p0, e2 = p2 - p0 (per
+// lane for FloatLanes), and where in t. t is only meaningful where the result is true. The edges
+// may be computed ahead: the subtraction gives the same bits whenever it is done.
 template <typename Real>
-auto strikeTriangles(StrikePoint<Real> p0, StrikePoint<Real> p1, StrikePoint<Real> p2, StrikePoint<Real> origin,
-                     StrikePoint<Real> direction, Real& t)
+auto strikeTrianglesByEdges(StrikePoint<Real> p0, StrikePoint<Real> e1, StrikePoint<Real> e2, StrikePoint<Real> origin,
+                            StrikePoint<Real> direction, Real& t)
 {
     const Real zero(0.0f);
     const Real one(1.0f);
-    const StrikePoint<Real> e1 = p1 - p0;
-    const StrikePoint<Real> e2 = p2 - p0;
     const StrikePoint<Real> s = origin - p0;
     const StrikePoint<Real> P = cross(direction, e2);
     const Real det = dot(P, e1);
@@ -71,6 +70,14 @@ auto strikeTriangles(StrikePoint<Real> p0, StrikePoint<Real> p1, StrikePoint<Rea
     }
     t = dot(Q, e2) / det;
     return both(struck, t >= zero);
+}
+
+// The same for the triangle p0, p1, p2.
+template <typename Real>
+auto strikeTriangles(StrikePoint<Real> p0, StrikePoint<Real> p1, StrikePoint<Real> p2, StrikePoint<Real> origin,
+                     StrikePoint<Real> direction, Real& t)
+{
+    return strikeTrianglesByEdges(p0, p1 - p0, p2 - p0, origin, direction, t);
 }
 
 inline StrikePoint<float> strikePoint(Vec3 v) { return {v.x, v.y, v.z}; }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "maths/Vec3.h"
+#include "tracer/TriangleCorners.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+// What keeps a search that skips boxes exact against the test of every triangle. The triangle
+// test has no epsilon, so rounding can strike a triangle a little outside its box; these margins
+// stay far beyond that rounding.
+
+// Boxes grow by this share of the largest coordinate, far more than the rounding of the box
+// test and of the triangle test for rays that start within kReachFactor of that coordinate.
+inline constexpr float kPadShare = 1.0f / 16384.0f;
+inline constexpr float kReachFactor = 16.0f;
+// A box is visited while it starts no further than this times the best t, so that a hit at
+// the same t, or one whose t rounding moved a little, is still found behind the best.
+inline constexpr float kEntrySlack = 1.0f + 1.0f / 1024.0f;
+
+// A triangle this thin for its size is never skipped: without an epsilon, rounding in its test
+// can strike it far outside its box.
+inline constexpr double kSliverAreaRatio = 1e-4;
+// Triangles whose test could overflow or lose precision to underflow are treated the same way.
+inline constexpr double kLargestCoordinate = 1e9;
+inline constexpr double kShortestLongestEdge = 1e-12;
+
+inline bool isSliver(const TriangleCorners& corners)
+{
+    for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
+        for (float coordinate : {p.x, p.y, p.z}) {
+            if (!(std::fabs(coordinate) <= kLargestCoordinate)) {
+                return true;
+            }
+        }
+    }
+    auto difference = [](Vec3 a, Vec3 b) {
+        return std::array<double, 3>{double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z};
+    };
+    auto squaredLength = [](const std::array<double, 3>& v) { return v[0] * v[0] + v[1] * v[1] + v[2] * v[2]; };
+    const auto e1 = difference(corners.p1, corners.p0);
+    const auto e2 = difference(corners.p2, corners.p0);
+    const auto e3 = difference(corners.p2, corners.p1);
+    const double longest = std::max({squaredLength(e1), squaredLength(e2), squaredLength(e3)});
+    const std::array<double, 3> normal{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                                       e1[0] * e2[1] - e1[1] * e2[0]};
+    return longest < kShortestLongestEdge * kShortestLongestEdge ||
+           std::sqrt(squaredLength(normal)) <= kSliverAreaRatio * longest;
+}
