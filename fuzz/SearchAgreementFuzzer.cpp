@@ -1,10 +1,10 @@
 #include "fuzz/ScratchFolder.h"
 #include "scene/Scene.h"
+#include "tracer/FacePlaneRays.h"
 #include "tracer/Renderer.h"
 #include "tracer/TriangleCorners.h"
 
 #include <bit>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +14,8 @@
 #include <vector>
 
 // Reads each input as a small model and a set of rays, and traces every ray with both nearest-hit
-// searches. They must give the same record: t to the bit, kind and index. Input layout:
+// searches. They must give the same record, t to the bit, kind and index, unless the ray lies in
+// the plane of a model face to within rounding (liesInAFacePlane). Input layout:
 //   byte 0: vertex count - 1 (so 1 to 256), byte 1: face count (modulo 64);
 //   then each vertex as three floats (any bits: NaN, infinities, huge and tiny values included);
 //   then each face as three bytes, vertex indices taken modulo the vertex count;
@@ -111,45 +112,6 @@ std::vector<Ray> aimedRays(const Scene& scene)
     return rays;
 }
 
-// Whether the ray lies in the plane of one of the model's faces, to within rounding: its
-// direction along the plane and its origin on it. For such a ray the triangle test's det is
-// rounding noise, and the brute-force search may strike the face at any distance, also far
-// outside the face's box, where the accelerated search does not look. That is the one place
-// where the two are allowed to part; measured in double, with room to spare.
-bool liesInAFacePlane(const Scene& scene, const Ray& ray)
-{
-    struct Double3 {
-        double x, y, z;
-    };
-    const auto widen = [](Vec3 v) { return Double3{v.x, v.y, v.z}; };
-    const auto minus = [](Double3 a, Double3 b) { return Double3{a.x - b.x, a.y - b.y, a.z - b.z}; };
-    const auto dot3 = [](Double3 a, Double3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; };
-    const auto cross3 = [](Double3 a, Double3 b) {
-        return Double3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-    };
-    const Double3 origin = minus(widen(ray.origin), widen(scene.m_modelPos));
-    const Double3 direction = widen(ray.direction);
-    const double directionLength = std::sqrt(dot3(direction, direction));
-    const LMesh& mesh = scene.modelMesh();
-    for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
-        const TriangleCorners corners = meshTriangleCorners(mesh, face);
-        const Double3 p0 = widen(corners.p0);
-        const Double3 normal = cross3(minus(widen(corners.p1), p0), minus(widen(corners.p2), p0));
-        const double normalLength = std::sqrt(dot3(normal, normal));
-        const Double3 toOrigin = minus(origin, p0);
-        const double reach = std::sqrt(dot3(toOrigin, toOrigin)) + std::sqrt(dot3(p0, p0));
-        if (!(normalLength > 0.0) || !(directionLength > 0.0)) {
-            continue;
-        }
-        const double along = std::fabs(dot3(direction, normal)) / (directionLength * normalLength);
-        const double off = std::fabs(dot3(toOrigin, normal)) / normalLength;
-        if (along <= 1e-5 && off <= 1e-5 * (1.0 + reach)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool sameRecord(const HitRecord& a, const HitRecord& b)
 {
     return std::bit_cast<std::uint32_t>(a.t) == std::bit_cast<std::uint32_t>(b.t) && a.kind == b.kind &&
@@ -193,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const Ray& ray : rays) {
         if (!sameRecord(renderer.bruteForceNearestHit(ray), renderer.acceleratedNearestHit(ray)) &&
-            !liesInAFacePlane(scene, ray)) {
+            !liesInAFacePlane(scene.modelMesh(), ray.origin - scene.m_modelPos, ray.direction)) {
             std::abort();
         }
     }

@@ -22,6 +22,7 @@ struct NearestFace {
     float t = kInfinity;
     float reach = kInfinity;  // t * kEntrySlack: boxes entered beyond it are skipped
     std::uint32_t face = kNoFace;
+    bool nearlyInAPlane = false;  // the ray runs nearly in the plane of a face it was tested on
     QuadRay ray;
 
     NearestFace(Vec3 origin, Vec3 direction) : ray(origin, direction) {}
@@ -29,7 +30,10 @@ struct NearestFace {
     void consider(const TriangleQuad& quad)
     {
         alignas(16) float hitT[4];
-        for (unsigned struck = strikeQuad(quad, ray, hitT); struck != 0; struck &= struck - 1) {
+        unsigned nearParallel = 0;
+        const unsigned struckLanes = strikeQuad(quad, ray, hitT, nearParallel);
+        nearlyInAPlane = nearlyInAPlane || nearParallel != 0;
+        for (unsigned struck = struckLanes; struck != 0; struck &= struck - 1) {
             const int lane = std::countr_zero(struck);
             const std::uint32_t candidate = quad.face[lane];
             if (hitT[lane] < t || (hitT[lane] == t && candidate < face)) {
@@ -68,7 +72,7 @@ bool ModelBvh::covers(Vec3 origin, Vec3 direction) const
            directionSize <= kLongestDirection;
 }
 
-HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const
+std::optional<HitRecord> ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const
 {
     NearestFace nearest(origin, direction);
     for (const TriangleQuad& quad : m_slivers) {
@@ -138,8 +142,11 @@ HitRecord ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay
         }
     }
 
-    if (nearest.face == kNoFace) {
-        return {};
+    if (nearest.nearlyInAPlane) {
+        return std::nullopt;
     }
-    return {nearest.t, Model, nearest.face};
+    if (nearest.face == kNoFace) {
+        return HitRecord{};
+    }
+    return HitRecord{nearest.t, Model, nearest.face};
 }

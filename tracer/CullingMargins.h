@@ -19,6 +19,13 @@ inline constexpr float kReachFactor = 16.0f;
 // the same t, or one whose t rounding moved a little, is still found behind the best.
 inline constexpr float kEntrySlack = 1.0f + 1.0f / 1024.0f;
 
+// A ray whose det against a triangle is at most this share of the product of the sizes of its
+// direction and the triangle's two edges (sums of |components|) runs in the triangle's plane to
+// within a few dozen roundings. The test's quotients are then rounding noise, and it may strike
+// the triangle at any distance, far outside its box; a search that skips boxes cannot follow
+// that, so such a ray is searched by brute force.
+inline constexpr float kNearParallelShare = 1.0f / 65536.0f;
+
 // A triangle this thin for its size is never skipped: without an epsilon, rounding in its test
 // can strike it far outside its box.
 inline constexpr double kSliverAreaRatio = 1e-4;

@@ -74,8 +74,12 @@ HitRecord Renderer::acceleratedNearestHit(const Ray& ray) const
     }
     // The room's box test reuses the model's inverse direction: the same divisions.
     const BoxRay modelRay(origin, ray.direction);
-    const HitRecord modelHit = m_modelBvh.nearestHit(origin, ray.direction, modelRay);
-    return m_roomQuads.withRoomSurfaces(ray, BoxRay(modelRay, ray.origin), modelHit);
+    const std::optional<HitRecord> modelHit = m_modelBvh.nearestHit(origin, ray.direction, modelRay);
+    if (!modelHit) {
+        return bruteForceNearestHit(ray);
+    }
+    const std::optional<HitRecord> hit = m_roomQuads.withRoomSurfaces(ray, BoxRay(modelRay, ray.origin), *modelHit);
+    return hit ? *hit : bruteForceNearestHit(ray);
 }
 
 HitRecord Renderer::nearestHit(const Ray& ray) const

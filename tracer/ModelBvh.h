@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // One node of a four-wide bounding volume hierarchy: the boxes of its four children side by side.
@@ -36,11 +37,14 @@ struct alignas(64) BvhNode {
 //   hit at an equal t with a lower index is still found;
 // - a hit replaces the best when nearer, or equally near with a lower face index;
 // - rays whose rounding the padding does not cover (non-finite, or far from the model) are
-//   not taken: the caller searches them by brute force.
-// Not covered: a ray lying in the plane of a slanted face to within rounding (along a slanted
-// edge, say). Its det is rounding noise, so the test may strike that face at any t, and the
-// tree finds such a strike only inside the face's box. (In an axis-aligned face's plane det is
-// exactly 0, and nothing is struck.)
+//   not taken: the caller searches them by brute force;
+// - nor is a ray that runs nearly in the plane of a face the tree tests it on (along a slanted
+//   edge, or in a facet's plane, say): its det is then rounding noise, and the test may strike
+//   that face, or one beside it in the same plane, at any t, also outside the face's box.
+// Not covered: a ray lying in the plane of a slanted face to within rounding that meets no face
+// of that plane among those the tree tests, where the brute-force test strikes the face at a
+// distance the tree does not reach. (In an axis-aligned face's plane det is exactly 0, and
+// nothing is struck.)
 class ModelBvh {
 public:
     ModelBvh() = default;
@@ -50,8 +54,9 @@ public:
     // Whether nearestHit gives the exact answer for this ray (origin in model coordinates).
     bool covers(Vec3 origin, Vec3 direction) const;
     // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
-    // coordinates, boxRay made from the same ray. Only for rays that covers accepts.
-    HitRecord nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const;
+    // coordinates, boxRay made from the same ray. Only for rays that covers accepts. Nothing
+    // when the ray runs nearly in the plane of a face it met: brute force must answer it.
+    std::optional<HitRecord> nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const;
 
     // Faces tested for every ray instead of through the tree.
     std::size_t sliverCount() const { return m_sliverCount; }

@@ -90,7 +90,7 @@ RoomQuads::RoomQuads(const Scene& scene)
     }
 }
 
-HitRecord RoomQuads::withRoomSurfaces(const Ray& ray, const BoxRay& boxRay, HitRecord best) const
+std::optional<HitRecord> RoomQuads::withRoomSurfaces(const Ray& ray, const BoxRay& boxRay, HitRecord best) const
 {
     // Lanes follow the brute-force search's order, and it keeps the first of equally near
     // triangles within a surface and the earlier of equally near surfaces: so the room's answer
@@ -112,7 +112,12 @@ HitRecord RoomQuads::withRoomSurfaces(const Ray& ray, const BoxRay& boxRay, HitR
                 break;
             }
             alignas(16) float t[4];
-            for (unsigned struck = strikeQuad(m_quads[q], quadRay, t); struck != 0; struck &= struck - 1) {
+            unsigned nearParallel = 0;
+            const unsigned struckLanes = strikeQuad(m_quads[q], quadRay, t, nearParallel);
+            if (nearParallel != 0) {
+                return std::nullopt;
+            }
+            for (unsigned struck = struckLanes; struck != 0; struck &= struck - 1) {
                 const int lane = std::countr_zero(struck);
                 if (nearestQuad == m_quads.size() || t[lane] < nearestT) {
                     nearestT = t[lane];

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The room's triangles packed into TriangleQuads for the accelerated search, in the brute-force
@@ -22,8 +23,9 @@ public:
     // Whether the room was small enough to pack; if not, it is searched by brute force.
     bool holdsRoom() const { return m_holdsRoom; }
     // best, replaced by the room's nearest hit exactly as the brute-force search replaces it;
-    // boxRay made from the same ray.
-    HitRecord withRoomSurfaces(const Ray& ray, const BoxRay& boxRay, HitRecord best) const;
+    // boxRay made from the same ray. Nothing when the ray runs nearly in the plane of a room
+    // triangle it met (see ModelBvh.h): brute force must answer it.
+    std::optional<HitRecord> withRoomSurfaces(const Ray& ray, const BoxRay& boxRay, HitRecord best) const;
 
     // The room as the scene builds it has 12 triangles; larger test rooms are left unpacked.
     static constexpr std::size_t kMostTriangles = 64;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "tracer/CullingMargins.h"
 #include "tracer/FloatLanes.h"
 #include "tracer/TriangleCorners.h"
 #include "tracer/TriangleStrike.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -14,6 +16,9 @@
 struct alignas(16) TriangleQuad {
     float corner[3][4];
     float edge[2][3][4];
+    // kNearParallelShare times the product of the edges' sizes (sums of |components|): a ray
+    // whose det is no larger, times the size of its direction, runs nearly in the plane.
+    float parallelLimit[4];
     std::uint32_t face[4];
 
     static constexpr std::uint32_t kNoFace = 0xFFFFFFFFu;
@@ -35,6 +40,9 @@ inline TriangleQuad emptyQuad()
             }
         }
     }
+    for (float& limit : quad.parallelLimit) {
+        limit = nan;
+    }
     for (std::uint32_t& face : quad.face) {
         face = TriangleQuad::kNoFace;
     }
@@ -51,6 +59,8 @@ inline void setLane(TriangleQuad& quad, unsigned lane, const TriangleCorners& co
         destinations[k][1][lane] = values[k].y;
         destinations[k][2][lane] = values[k].z;
     }
+    const auto size = [](StrikePoint<float> v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); };
+    quad.parallelLimit[lane] = kNearParallelShare * (size(values[1]) * size(values[2]));
     quad.face[lane] = face;
 }
 
@@ -58,24 +68,30 @@ inline void setLane(TriangleQuad& quad, unsigned lane, const TriangleCorners& co
 struct QuadRay {
     StrikePoint<FloatLanes> origin;
     StrikePoint<FloatLanes> direction;
+    FloatLanes directionSize;  // the sum of the direction's |components|
 
     QuadRay(Vec3 o, Vec3 d)
         : origin{FloatLanes(o.x), FloatLanes(o.y), FloatLanes(o.z)},
-          direction{FloatLanes(d.x), FloatLanes(d.y), FloatLanes(d.z)}
+          direction{FloatLanes(d.x), FloatLanes(d.y), FloatLanes(d.z)},
+          directionSize(std::fabs(d.x) + std::fabs(d.y) + std::fabs(d.z))
     {
     }
 };
 
 // strikeTriangles on the four lanes: bit i set when lane i is struck, its distance in t[i].
-inline unsigned strikeQuad(const TriangleQuad& quad, const QuadRay& ray, float* t)
+// nearParallel gets bit i set when the ray runs nearly in lane i's plane (see ModelBvh.h).
+inline unsigned strikeQuad(const TriangleQuad& quad, const QuadRay& ray, float* t, unsigned& nearParallel)
 {
     auto lanes = [](const float(&point)[3][4]) {
         return StrikePoint<FloatLanes>{FloatLanes::load(point[0]), FloatLanes::load(point[1]),
                                        FloatLanes::load(point[2])};
     };
     FloatLanes hitT;
+    FloatLanes det;
     const unsigned struck = laneBits(strikeTrianglesByEdges(lanes(quad.corner), lanes(quad.edge[0]),
-                                                            lanes(quad.edge[1]), ray.origin, ray.direction, hitT));
+                                                            lanes(quad.edge[1]), ray.origin, ray.direction, hitT, det));
+    const FloatLanes limit = FloatLanes::load(quad.parallelLimit) * ray.directionSize;
+    nearParallel = laneBits(both(det <= limit, FloatLanes(0.0f) - det <= limit));
     if (struck != 0) {
         hitT.store(t);
     }

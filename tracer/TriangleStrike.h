@@ -46,17 +46,18 @@ template <typename Real>
 constexpr bool kEarlyExit = std::is_same_v<Real, float>;
 
 // Whether the ray strikes the triangle with corner p0 and edges e1 = p1 - p0, e2 = p2 - p0 (per
-// lane for FloatLanes), and where in t. t is only meaningful where the result is true. The edges
-// may be computed ahead: the subtraction gives the same bits whenever it is done.
+// lane for FloatLanes), and where in t. t is only meaningful where the result is true; det is
+// always set, for a caller that needs to know how nearly parallel the ray runs to the triangle.
+// The edges may be computed ahead: the subtraction gives the same bits whenever it is done.
 template <typename Real>
 auto strikeTrianglesByEdges(StrikePoint<Real> p0, StrikePoint<Real> e1, StrikePoint<Real> e2, StrikePoint<Real> origin,
-                            StrikePoint<Real> direction, Real& t)
+                            StrikePoint<Real> direction, Real& t, Real& det)
 {
     const Real zero(0.0f);
     const Real one(1.0f);
     const StrikePoint<Real> s = origin - p0;
     const StrikePoint<Real> P = cross(direction, e2);
-    const Real det = dot(P, e1);
+    det = dot(P, e1);
     const Real u = dot(P, s) / det;
     auto struck = u >= zero;
     if (kEarlyExit<Real> && noLane(struck)) {
@@ -77,7 +78,8 @@ template <typename Real>
 auto strikeTriangles(StrikePoint<Real> p0, StrikePoint<Real> p1, StrikePoint<Real> p2, StrikePoint<Real> origin,
                      StrikePoint<Real> direction, Real& t)
 {
-    return strikeTrianglesByEdges(p0, p1 - p0, p2 - p0, origin, direction, t);
+    Real det;
+    return strikeTrianglesByEdges(p0, p1 - p0, p2 - p0, origin, direction, t, det);
 }
 
 inline StrikePoint<float> strikePoint(Vec3 v) { return {v.x, v.y, v.z}; }

@@ -49,7 +49,10 @@ TEST(ParallelRays, NeverStrikeATriangle)
     for (const ParallelCase& parallel : kParallelCases) {
         SCOPED_TRACE(parallel.what);
         alignas(16) float t[4];
-        EXPECT_EQ(strikeQuad(quad, QuadRay(parallel.origin, parallel.direction), t), 0u);
+        unsigned nearParallel = 0;
+        EXPECT_EQ(strikeQuad(quad, QuadRay(parallel.origin, parallel.direction), t, nearParallel), 0u);
+        // det is 0: every lane says the ray runs in its plane.
+        EXPECT_EQ(nearParallel, 0xFu);
     }
     // A ray that is not parallel still strikes the same corner.
     float t = 0.0f;

@@ -9,7 +9,8 @@
 #include <vector>
 
 // "" when the accelerated and the brute-force search give the same record (t bit for bit,
-// kind and index) for every ray; otherwise how many differ and the first of them.
+// kind and index) for every ray that does not lie in the plane of a model face to within
+// rounding (liesInAFacePlane); otherwise how many differ and the first of them.
 std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>& rays);
 
 // Rays made to find the places where an accelerated search could part from brute force, for

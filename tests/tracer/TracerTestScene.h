@@ -1,10 +1,10 @@
 #pragma once
 
+#include "maths/Vec3.h"
 #include "model3ds/LMesh.h"
 #include "scene/Scene.h"
 #include "tests/support/SettingsFile.h"
 #include "tracer/Renderer.h"
-#include "maths/Vec3.h"
 
 #include <memory>
 #include <vector>
