@@ -9,25 +9,25 @@ namespace {
 
 enum class OptionId { help, version, model, settings, output, resolution, noWait, quiet };
 
-struct OptionSpec {
+struct OptionDefinition {
     OptionId id;
     std::string_view name;
     std::string_view shortName;
     bool takesValue;
 };
 
-constexpr OptionSpec optionSpecs[] = {
+constexpr OptionDefinition optionDefinitions[] = {
     {OptionId::help, "--help", "-h", false},    {OptionId::version, "--version", "", false},
     {OptionId::model, "--model", "", true},     {OptionId::settings, "--settings", "", true},
     {OptionId::output, "--output", "", true},   {OptionId::resolution, "--resolution", "", true},
     {OptionId::noWait, "--no-wait", "", false}, {OptionId::quiet, "--quiet", "", false},
 };
 
-const OptionSpec* findOption(std::string_view name)
+const OptionDefinition* findOption(std::string_view name)
 {
-    for (const OptionSpec& spec : optionSpecs) {
-        if (name == spec.name || (!spec.shortName.empty() && name == spec.shortName)) {
-            return &spec;
+    for (const OptionDefinition& definition : optionDefinitions) {
+        if (name == definition.name || (!definition.shortName.empty() && name == definition.shortName)) {
+            return &definition;
         }
     }
     return nullptr;
@@ -85,7 +85,8 @@ std::optional<Resolution> parseResolution(std::string_view text)
 }
 
 // Stores the option in the command line; the problem when its value cannot be used.
-std::optional<std::string> applyOption(const OptionSpec& option, const std::string& value, CommandLine& commandLine)
+std::optional<std::string> applyOption(const OptionDefinition& option, const std::string& value,
+                                       CommandLine& commandLine)
 {
     RunOptions& options = commandLine.options;
     switch (option.id) {
@@ -136,7 +137,7 @@ std::variant<CommandLine, UsageError> parseCommandLine(const std::vector<std::st
         // Only long options carry an attached value.
         const std::size_t equals = argument.starts_with("--") ? argument.find('=') : std::string::npos;
         const std::string_view name = std::string_view(argument).substr(0, equals);
-        const OptionSpec* option = findOption(name);
+        const OptionDefinition* option = findOption(name);
         if (option == nullptr) {
             return UsageError{"unknown option " + quoted(name)};
         }
