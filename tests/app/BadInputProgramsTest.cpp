@@ -104,7 +104,43 @@ const std::vector<BadInput>& badInputs()
         {"negative view angle", settings([](SettingsValues& v) { v.angleY = "-1"; }), box, angleLine(".y", "-1")},
         {"view angle not a number", settings([](SettingsValues& v) { v.angleX = "nan"; }), box, angleLine(".x", "nan")},
         {"infinite view angle", settings([](SettingsValues& v) { v.angleY = "inf"; }), box, angleLine(".y", "inf")},
+        {"width of -1, which wraps", settings([](SettingsValues& v) { v.width = "-1"; }), box,
+         parameterLine("\"m_resolution\" asks for 4294967295 x 12 pixels; at most 4294967295 fit in one picture.")},
+        {"corrupted model", [](const JobFolder& f, SettingsValues&) { f.writeModel("not a 3DS file at all"); }, nothing,
+         "Error. The model file \"" + modelFile + "\" holds no mesh to render."},
+        {"truncated model", [](const JobFolder& f, SettingsValues&) { f.writeModel(boxModelFile().substr(0, 10)); },
+         nothing, "Error. The model file \"" + modelFile + "\" holds no mesh to render."},
     };
+    return rows;
+}
+
+// Every component of every parameter, missing and not a number: the first one read that fails
+// is named, with ".x" for the one-value parameters.
+std::vector<std::pair<std::string, std::string SettingsValues::*>> settingsComponents()
+{
+    return {{"m_pos.x", &SettingsValues::posX},          {"m_pos.y", &SettingsValues::posY},
+            {"m_pos.z", &SettingsValues::posZ},          {"m_forward.x", &SettingsValues::forwardX},
+            {"m_forward.y", &SettingsValues::forwardY},  {"m_forward.z", &SettingsValues::forwardZ},
+            {"m_viewAngle.x", &SettingsValues::angleX},  {"m_viewAngle.y", &SettingsValues::angleY},
+            {"m_resolution.x", &SettingsValues::width},  {"m_resolution.y", &SettingsValues::height},
+            {"max_depth_.x", &SettingsValues::maxDepth}, {"min_energy_.x", &SettingsValues::minEnergy}};
+}
+
+std::vector<BadInput> unreadableComponents()
+{
+    std::vector<BadInput> rows;
+    for (const auto& [name, component] : settingsComponents()) {
+        const std::string line = "Error. Error in reading xml file. Can not read parameter \"" + name + "\".";
+        for (const std::string& text : {std::string(), std::string("abc")}) {
+            rows.push_back({name + (text.empty() ? " missing" : " not a number"),
+                            settings([component, text](SettingsValues& v) { v.*component = text; }),
+                            modelCountLines(1, 1, 0), line});
+        }
+    }
+    // An unsigned value past 32 bits is not read as some smaller number.
+    rows.push_back({"width past 32 bits", settings([](SettingsValues& v) { v.width = "4294967296"; }),
+                    modelCountLines(1, 1, 0),
+                    "Error. Error in reading xml file. Can not read parameter \"m_resolution.x\"."});
     return rows;
 }
 
@@ -117,6 +153,8 @@ const std::vector<std::pair<std::string, std::function<void(SettingsValues&)>>>&
         {"view angles just below pi", [](SettingsValues& v) { v.angleX = v.angleY = "3.1415925"; }},
         {"energy cut-off that blackens everything", [](SettingsValues& v) { v.minEnergy = "1e30"; }},
         {"no bounces", [](SettingsValues& v) { v.maxDepth = "0"; }},
+        {"no energy cut-off", [](SettingsValues& v) { v.minEnergy = "0"; }},
+        {"negative energy cut-off", [](SettingsValues& v) { v.minEnergy = "-1"; }},
         {"one pixel", [](SettingsValues& v) { v.width = v.height = "1"; }},
     };
     return rows;
@@ -143,7 +181,10 @@ class BadInputProgramsTest : public testing::TestWithParam<LumoraProgram> {};
 
 TEST_P(BadInputProgramsTest, EachBrokenInputGetsItsOneLineAndExitCode1)
 {
-    for (const BadInput& row : badInputs()) {
+    std::vector<BadInput> rows = badInputs();
+    const std::vector<BadInput> components = unreadableComponents();
+    rows.insert(rows.end(), components.begin(), components.end());
+    for (const BadInput& row : rows) {
         SCOPED_TRACE(row.name);
         if (!row.applies()) {
             continue;
