@@ -129,7 +129,10 @@ std::vector<std::pair<std::string, std::string SettingsValues::*>> settingsCompo
 std::vector<BadInput> unreadableComponents()
 {
     std::vector<BadInput> rows;
-    for (const auto& [name, component] : settingsComponents()) {
+    for (const auto& entry : settingsComponents()) {
+        // Named copies, not structured bindings: clang 14 cannot capture those in a lambda.
+        const std::string name = entry.first;
+        std::string SettingsValues::*const component = entry.second;
         const std::string line = "Error. Error in reading xml file. Can not read parameter \"" + name + "\".";
         for (const std::string& text : {std::string(), std::string("abc")}) {
             rows.push_back({name + (text.empty() ? " missing" : " not a number"),
