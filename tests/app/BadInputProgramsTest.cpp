@@ -32,11 +32,30 @@ struct BadInput {
     std::string errorLine;
     // Rows that only a test run without root's rights, or with little memory, can show.
     std::function<bool()> applies = [] { return true; };
+    // The settings file's text, made from the (spoiled) values.
+    std::function<std::string(const SettingsValues&)> settingsText = settingsXml;
 };
 
 std::function<void(const JobFolder&, SettingsValues&)> settings(std::function<void(SettingsValues&)> change)
 {
     return [change](const JobFolder&, SettingsValues& values) { change(values); };
+}
+
+SettingsValues smallPictureValues()
+{
+    SettingsValues values;
+    values.width = "16";
+    values.height = "12";
+    return values;
+}
+
+// A row whose settings file holds the given text, whatever the values.
+BadInput settingsFileHolding(std::string name, std::string text, std::string errorLine)
+{
+    BadInput row{std::move(name), [](const JobFolder&, SettingsValues&) {}, modelCountLines(1, 1, 0),
+                 std::move(errorLine)};
+    row.settingsText = [text](const SettingsValues&) { return text; };
+    return row;
 }
 
 std::string parameterLine(const std::string& text) { return "Error. Error in reading xml file. Parameter " + text; }
@@ -126,6 +145,29 @@ std::vector<std::pair<std::string, std::string SettingsValues::*>> settingsCompo
             {"max_depth_.x", &SettingsValues::maxDepth}, {"min_energy_.x", &SettingsValues::minEnergy}};
 }
 
+std::vector<BadInput> unreadableFiles()
+{
+    const std::string settingsFile = "\"scene_settings.xml\"";
+    const std::string notLoaded = "Error. Can not load file " + settingsFile + ". tinyxml2 error: ";
+    const std::string noPosition = "Error. Error in reading xml file. Can not read parameter \"m_pos.x\".";
+    const std::string complete = settingsXml(smallPictureValues());
+    return {
+        settingsFileHolding("empty settings file", "", notLoaded + settingsFile + "."),
+        settingsFileHolding("settings file of blanks", " \n\t\n", notLoaded + settingsFile + "."),
+        settingsFileHolding("settings cut off inside an element", complete.substr(0, complete.find("value_y")),
+                            notLoaded + "\"Error=XML_ERROR_PARSING_ELEMENT ErrorID=6 (0x6) Line number=3: "
+                                        "XMLElement name=m_pos\"."),
+        settingsFileHolding("settings with an element left open", "<scene>\n<m_pos value_x=\"1\">\n</scene>\n",
+                            notLoaded + "\"Error=XML_ERROR_MISMATCHED_ELEMENT ErrorID=14 (0xe) Line number=2: "
+                                        "XMLElement name=m_pos\"."),
+        settingsFileHolding("settings that are not XML", "max_depth_ = 5\n",
+                            notLoaded + "\"Error=XML_ERROR_PARSING_TEXT ErrorID=8 (0x8) Line number=1\"."),
+        settingsFileHolding("settings root without parameters", "<scene/>\n", noPosition),
+        settingsFileHolding("settings without a root element", "<?xml version=\"1.0\"?>\n<!-- nothing -->\n",
+                            noPosition),
+    };
+}
+
 std::vector<BadInput> unreadableComponents()
 {
     std::vector<BadInput> rows;
@@ -163,14 +205,6 @@ const std::vector<std::pair<std::string, std::function<void(SettingsValues&)>>>&
     return rows;
 }
 
-SettingsValues smallPicture()
-{
-    SettingsValues values;
-    values.width = "16";
-    values.height = "12";
-    return values;
-}
-
 std::set<std::string> entriesOf(const std::filesystem::path& folder)
 {
     std::set<std::string> names;
@@ -185,8 +219,9 @@ class BadInputProgramsTest : public testing::TestWithParam<LumoraProgram> {};
 TEST_P(BadInputProgramsTest, EachBrokenInputGetsItsOneLineAndExitCode1)
 {
     std::vector<BadInput> rows = badInputs();
-    const std::vector<BadInput> components = unreadableComponents();
-    rows.insert(rows.end(), components.begin(), components.end());
+    for (const std::vector<BadInput>& more : {unreadableFiles(), unreadableComponents()}) {
+        rows.insert(rows.end(), more.begin(), more.end());
+    }
     for (const BadInput& row : rows) {
         SCOPED_TRACE(row.name);
         if (!row.applies()) {
@@ -194,9 +229,9 @@ TEST_P(BadInputProgramsTest, EachBrokenInputGetsItsOneLineAndExitCode1)
         }
         const JobFolder folder;
         folder.writeModel(boxModelFile());
-        SettingsValues values = smallPicture();
+        SettingsValues values = smallPictureValues();
         row.spoil(folder, values);
-        folder.writeSettings(settingsXml(values));
+        folder.writeSettings(row.settingsText(values));
         const std::set<std::string> before = entriesOf(folder.path());
 
         const ProgramResult result = folder.run(GetParam().path);
@@ -217,7 +252,7 @@ TEST_P(BadInputProgramsTest, UnusualButValidSettingsStillMakeTheirPicture)
         SCOPED_TRACE(name);
         const JobFolder folder;
         folder.writeModel(boxModelFile());
-        SettingsValues values = smallPicture();
+        SettingsValues values = smallPictureValues();
         change(values);
         folder.writeSettings(settingsXml(values));
 
@@ -229,6 +264,24 @@ TEST_P(BadInputProgramsTest, UnusualButValidSettingsStillMakeTheirPicture)
         EXPECT_EQ(std::to_string(picture.width), values.width);
         EXPECT_EQ(std::to_string(picture.height), values.height);
     }
+}
+
+// The loader drops faces that name vertices the mesh does not have and keeps the rest: the
+// picture is the one of the box alone, and the counts are those of the file.
+TEST_P(BadInputProgramsTest, FacesPastTheVerticesAreDroppedAndTheRestIsDrawn)
+{
+    const auto render = [](const std::string& model) {
+        const JobFolder folder;
+        folder.writeModel(model);
+        folder.writeSettings(settingsXml(smallPictureValues()));
+        const ProgramResult result = folder.run(GetParam().path);
+        EXPECT_THAT(outputLines(result.output),
+                    ElementsAreArray(completeRunLines(modelCountLines(1, 1, 0), GetParam().banner)));
+        EXPECT_EQ(result.exitCode, 0);
+        return readPng(folder.imagePath()).rgb;
+    };
+    const std::vector<std::uint8_t> box = render(boxModelFile());
+    EXPECT_EQ(render(boxModelFileWithStrayFaces()), box);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, BadInputProgramsTest, testing::ValuesIn(lumoraPrograms()), programTestName);

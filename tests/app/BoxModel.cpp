@@ -34,17 +34,27 @@ void writeLight(ChunkWriter& writer)
 
 std::string fileText(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
 
-}  // namespace
-
-std::string boxModelFile()
+std::string boxModelFileWith(const std::vector<FaceCorners>& faces)
 {
-    return fileText(modelFile([](ChunkWriter& writer) {
-        meshObject(writer, "Box", [](ChunkWriter& mesh) {
+    return fileText(modelFile([&faces](ChunkWriter& writer) {
+        meshObject(writer, "Box", [&faces](ChunkWriter& mesh) {
             vertexList(mesh, boxCorners());
-            faceList(mesh, {std::begin(boxTriangles), std::end(boxTriangles)});
+            faceList(mesh, faces);
         });
         writeLight(writer);
     }));
+}
+
+}  // namespace
+
+std::string boxModelFile() { return boxModelFileWith({std::begin(boxTriangles), std::end(boxTriangles)}); }
+
+std::string boxModelFileWithStrayFaces()
+{
+    std::vector<FaceCorners> faces{std::begin(boxTriangles), std::end(boxTriangles)};
+    faces.insert(faces.begin() + 3, {0, 8, 1});
+    faces.push_back({65535, 2, 3});
+    return boxModelFileWith(faces);
 }
 
 std::string lightOnlyModelFile() { return fileText(modelFile(writeLight)); }

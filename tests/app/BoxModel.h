@@ -8,5 +8,9 @@
 // of its sides lies in a room surface.
 std::string boxModelFile();
 
+// The box with two more faces that name vertices past its eight: one just past, one at the
+// largest index a face can hold.
+std::string boxModelFileWithStrayFaces();
+
 // A 3DS file that loads without error but holds only the light "Lamp": no mesh.
 std::string lightOnlyModelFile();

@@ -213,9 +213,10 @@ TEST_P(ProgramOptionsTest, MessagesNameThePathsGiven)
 
     m_folder.writeModel(boxModelFile());
     const ProgramResult noFolder = run({"--output", "missing/a.png"});
-    EXPECT_THAT(outputLines(noFolder.output),
-                ElementsAreArray(failedRunLines(modelCountLines(1, 1, 0),
-                                                testing::StartsWith("Error. Can not save image \"missing/a.png\"."))));
+    EXPECT_THAT(
+        outputLines(noFolder.output),
+        ElementsAreArray(failedRunLines(modelCountLines(1, 1, 0),
+                                        "Error. Can not save image \"missing/a.png\". No such file or directory.")));
     EXPECT_EQ(noFolder.exitCode, 1);
     EXPECT_EQ(folderFiles(),
               (std::set<std::string>{"data/CrystalModel/Crystal.3DS", "lamp.3DS", "scene_settings.xml"}));
