@@ -43,6 +43,8 @@ struct NearestFace {
         }
         reach = t * kEntrySlack;
     }
+
+    HitRecord record() const { return face == kNoFace ? HitRecord{} : HitRecord{t, Model, face}; }
 };
 
 struct StackEntry {
@@ -145,8 +147,16 @@ std::optional<HitRecord> ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const
     if (nearest.nearlyInAPlane) {
         return std::nullopt;
     }
-    if (nearest.face == kNoFace) {
-        return HitRecord{};
+    return nearest.record();
+}
+
+HitRecord ModelBvh::everyFaceNearestHit(Vec3 origin, Vec3 direction) const
+{
+    NearestFace nearest(origin, direction);
+    for (const std::vector<TriangleQuad>* quads : {&m_slivers, &m_leaves}) {
+        for (const TriangleQuad& quad : *quads) {
+            nearest.consider(quad);
+        }
     }
-    return HitRecord{nearest.t, Model, nearest.face};
+    return nearest.record();
 }

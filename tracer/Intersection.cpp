@@ -75,11 +75,9 @@ HitRecord Renderer::acceleratedNearestHit(const Ray& ray) const
     // The room's box test reuses the model's inverse direction: the same divisions.
     const BoxRay modelRay(origin, ray.direction);
     const std::optional<HitRecord> modelHit = m_modelBvh.nearestHit(origin, ray.direction, modelRay);
-    if (!modelHit) {
-        return bruteForceNearestHit(ray);
-    }
-    const std::optional<HitRecord> hit = m_roomQuads.withRoomSurfaces(ray, BoxRay(modelRay, ray.origin), *modelHit);
-    return hit ? *hit : bruteForceNearestHit(ray);
+    const HitRecord model = modelHit ? *modelHit : m_modelBvh.everyFaceNearestHit(origin, ray.direction);
+    const std::optional<HitRecord> hit = m_roomQuads.withRoomSurfaces(ray, BoxRay(modelRay, ray.origin), model);
+    return hit ? *hit : withRoomSurfaces(*m_scene, ray, model);
 }
 
 HitRecord Renderer::nearestHit(const Ray& ray) const

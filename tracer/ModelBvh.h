@@ -55,8 +55,11 @@ public:
     bool covers(Vec3 origin, Vec3 direction) const;
     // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
     // coordinates, boxRay made from the same ray. Only for rays that covers accepts. Nothing
-    // when the ray runs nearly in the plane of a face it met: brute force must answer it.
+    // when the ray runs nearly in the plane of a face it met: every face must be tested.
     std::optional<HitRecord> nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const;
+    // The brute-force search's record for any ray it covers, found without the tree: every face tested,
+    // four at a time. The answer for the rays that nearestHit refuses.
+    HitRecord everyFaceNearestHit(Vec3 origin, Vec3 direction) const;
 
     // Faces tested for every ray instead of through the tree.
     std::size_t sliverCount() const { return m_sliverCount; }

@@ -157,7 +157,7 @@ void addExtremeRays(RayMaker& maker, Vec3 target)
 
 }  // namespace
 
-// The rays on which the two searches may part (see liesInAFacePlane).
+// The rays on which the two searches may part.
 bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray)
 {
     const Scene& scene = *renderer.m_scene;

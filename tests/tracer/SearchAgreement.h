@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// Whether the ray lies in the plane of a model face to within rounding (liesInAFacePlane).
+bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray);
+
 // "" when the accelerated and the brute-force search give the same record (t bit for bit,
 // kind and index) for every ray that does not lie in the plane of a model face to within
 // rounding (liesInAFacePlane); otherwise how many differ and the first of them.

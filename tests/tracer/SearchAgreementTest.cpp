@@ -188,3 +188,24 @@ TEST(SearchAgreement, RaysAlongSlantedEdgesFromTheirCornersNeedNoExclusion)
     }
     EXPECT_EQ(differing, 0u);
 }
+
+TEST(SearchAgreement, EveryFaceSearchIsBruteForceOnEveryRayEvenInFacePlanes)
+{
+    // The answer for the rays that the tree refuses: no ray left out, those lying in face
+    // planes included.
+    const auto scene = loadScene(shippedModelPath());
+    ASSERT_TRUE(scene->hasModelMesh());
+    const Renderer renderer = makeRenderer(*scene, {});
+    std::size_t differing = 0;
+    std::size_t inFacePlanes = 0;
+    for (const Ray& ray : hardRays(*scene, 8, kFaceBudget)) {
+        const Vec3 origin = ray.origin - scene->m_modelPos;
+        const HitRecord expected = renderer.intersectModel(ray);
+        const HitRecord actual = renderer.m_modelBvh.everyFaceNearestHit(origin, ray.direction);
+        differing += std::bit_cast<std::uint32_t>(expected.t) != std::bit_cast<std::uint32_t>(actual.t) ||
+                     expected.kind != actual.kind || expected.index != actual.index;
+        inFacePlanes += liesInModelFacePlane(renderer, ray);
+    }
+    EXPECT_EQ(differing, 0u);
+    EXPECT_GT(inFacePlanes, 0u);
+}
