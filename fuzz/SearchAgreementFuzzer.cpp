@@ -19,8 +19,8 @@
 //   byte 0: vertex count - 1 (so 1 to 256), byte 1: face count (modulo 64);
 //   then each vertex as three floats (any bits: NaN, infinities, huge and tiny values included);
 //   then each face as three bytes, vertex indices taken modulo the vertex count;
-//   then rays, each as six floats (origin, direction; the direction is used as it is).
-// Bytes that run out read as zero. Besides the input's rays, rays aimed at every vertex, edge
+//   then up to 64 rays, each as six floats (origin, direction; the direction is used as it is).
+// Bytes that run out read as zero; bytes past the rays are not read. Besides the input's rays, rays aimed at every vertex, edge
 // midpoint and face centre of the first faces from fixed points in the room, and along their
 // edges, are traced.
 
@@ -29,6 +29,9 @@ namespace {
 // Enough faces for a tree several levels deep, few enough that both searches of every ray,
 // the brute-force one included, take a small part of a millisecond.
 constexpr std::size_t kMostFaces = 64;
+// Rays read from the input. The fuzzer grows inputs towards its length limit; without a cap most
+// of each run would go to the brute-force search of ever more rays.
+constexpr std::size_t kMostInputRays = 64;
 // The faces that fixed rays are aimed at: 27 rays each, every one traced by brute force too, which
 // takes most of each run. The fuzzer moves any face to the front, so a few suffice.
 constexpr std::size_t kAimedFaces = 4;
@@ -150,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::cout.clear();
     const Renderer& renderer = rendererOf(scene);
     std::vector<Ray> rays = aimedRays(scene);
-    while (!input.atEnd()) {
+    for (std::size_t i = 0; i < kMostInputRays && !input.atEnd(); ++i) {
         const Vec3 origin = input.vector();
         rays.push_back({origin, input.vector(), false, 0.0f});
     }
