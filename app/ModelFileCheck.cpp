@@ -15,5 +15,8 @@ void refuseSceneWithoutModelMesh(const Scene& scene, const std::string& modelPat
     if (scene.readEmptyFile()) {
         throw "The model file \"" + modelPath + "\" is empty.";
     }
+    if (scene.readNotRegularFile()) {
+        throw "The model file \"" + modelPath + "\" is not a regular file.";
+    }
     throw "The model file \"" + modelPath + "\" holds no mesh to render.";
 }

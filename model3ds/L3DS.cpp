@@ -42,7 +42,9 @@ bool L3DS::readWholeFile(const char* path)
 {
     m_readError = 0;
     m_readEmptyFile = false;
-    const int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    m_readNotRegularFile = false;
+    // Without O_NONBLOCK, opening a named pipe that nobody writes to would wait for ever.
+    const int descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         m_readError = errno;
         return false;
@@ -62,6 +64,11 @@ bool L3DS::readOpenFile(int descriptor)
     // A folder opens for reading, but its size means nothing and its reads fail.
     if (S_ISDIR(status.st_mode)) {
         m_readError = EISDIR;
+        return false;
+    }
+    // The size of a pipe or device says nothing of what it holds, and its reads may never end.
+    if (!S_ISREG(status.st_mode)) {
+        m_readNotRegularFile = true;
         return false;
     }
     if (status.st_size <= 0) {

@@ -24,9 +24,11 @@ public:
 
     // Why the last loadFile read nothing to parse: the errno of the open, status query or read
     // that failed (EISDIR for a folder, EFBIG past the 32-bit offsets), or 0 when the file was
-    // read whole. An empty file reads without error but holds nothing: readEmptyFile().
+    // read whole. An empty file reads without error but holds nothing: readEmptyFile(). A named
+    // pipe, device or socket is not read at all: readNotRegularFile().
     int readError() const { return m_readError; }
     bool readEmptyFile() const { return m_readEmptyFile; }
+    bool readNotRegularFile() const { return m_readNotRegularFile; }
 
 protected:
     // Offsets at or past the end of the buffer go to its last byte.
@@ -83,4 +85,5 @@ private:
     std::unordered_map<std::string_view, const LMaterial*> m_materialsByName;
     int m_readError = 0;
     bool m_readEmptyFile = false;
+    bool m_readNotRegularFile = false;
 };

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <string>
 
@@ -43,6 +44,22 @@ std::string loadFailureDetail(const tinyxml2::XMLDocument& document, const std::
     }
 }
 
+// The line for a settings file that could not be loaded, with the library's detail or the path.
+std::string loadFailure(const std::string& path, const std::string& detail)
+{
+    return "Can not load file \"" + path + "\". tinyxml2 error: \"" + detail + "\".";
+}
+
+// A named pipe, device or socket: the library's fopen of a pipe that nobody writes to waits for
+// ever, and what such a file gives is no settings file anyway.
+bool isSpecialFile(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+           !std::filesystem::is_directory(status);
+}
+
 // Each bounce is a level of recursion on a render thread's stack; deeper than it holds would crash.
 void refuseTooDeepRecursion(std::uint32_t maxDepth)
 {
@@ -60,10 +77,12 @@ float halfAngleTangent(float fullAngle) { return static_cast<float>(std::tan(sta
 
 Renderer::Renderer(const Scene* scene, std::string settingsPath, std::optional<Resolution> resolution) : m_scene(scene)
 {
+    if (isSpecialFile(settingsPath)) {
+        throw loadFailure(settingsPath, settingsPath);
+    }
     tinyxml2::XMLDocument document;
     if (document.LoadFile(settingsPath.c_str()) != tinyxml2::XML_SUCCESS) {
-        throw "Can not load file \"" + settingsPath + "\". tinyxml2 error: \"" +
-            loadFailureDetail(document, settingsPath) + "\".";
+        throw loadFailure(settingsPath, loadFailureDetail(document, settingsPath));
     }
     const tinyxml2::XMLElement* root = document.FirstChildElement();
 

@@ -266,6 +266,41 @@ TEST_P(BadInputProgramsTest, UnusualButValidSettingsStillMakeTheirPicture)
     }
 }
 
+// A named pipe that nobody writes to, in the model's or the settings' place: opening it for
+// reading as usual would wait for a writer for ever.
+TEST_P(BadInputProgramsTest, NamedPipesAreRefusedWithoutWaiting)
+{
+    const auto replaceByPipe = [](const std::filesystem::path& path) {
+        std::filesystem::remove(path);
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    };
+    const auto expectRefusal = [this](const JobFolder& folder, const std::vector<std::string>& countLines,
+                                      const std::string& errorLine) {
+        const ProgramResult result = folder.run(GetParam().path);
+        EXPECT_THAT(outputLines(result.output), ElementsAreArray(failedRunLines(countLines, errorLine)));
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_FALSE(std::filesystem::exists(folder.imagePath()));
+    };
+    {
+        SCOPED_TRACE("model");
+        const JobFolder folder;
+        folder.writeModel(boxModelFile());
+        folder.writeSettings(settingsXml(smallPictureValues()));
+        replaceByPipe(folder.modelPath());
+        expectRefusal(folder, modelCountLines(0, 0, 0),
+                      "Error. The model file \"" + modelFile + "\" is not a regular file.");
+    }
+    {
+        SCOPED_TRACE("settings");
+        const JobFolder folder;
+        folder.writeModel(boxModelFile());
+        folder.writeSettings(settingsXml(smallPictureValues()));
+        replaceByPipe(folder.settingsPath());
+        expectRefusal(folder, modelCountLines(1, 1, 0),
+                      "Error. Can not load file \"scene_settings.xml\". tinyxml2 error: \"scene_settings.xml\".");
+    }
+}
+
 // The loader drops faces that name vertices the mesh does not have and keeps the rest: the
 // picture is the one of the box alone, and the counts are those of the file.
 TEST_P(BadInputProgramsTest, FacesPastTheVerticesAreDroppedAndTheRestIsDrawn)

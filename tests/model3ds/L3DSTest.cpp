@@ -3,6 +3,7 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
@@ -107,18 +108,26 @@ TEST(L3DS, LoadFileReadsTheWholeFileOrKeepsThePreviousModelAndSaysWhy)
     TestImporter model;
     ASSERT_TRUE(model.loadFile(path.c_str()));
     expectMixedModel(model);
+    // A named pipe that nobody writes to must not keep the load waiting; a device's size says
+    // nothing of what it holds.
+    const auto pipe = dir.path() / "pipe.3ds";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     struct Unreadable {
         std::filesystem::path path;
         int error;
         bool empty;
+        bool notRegular;
     };
     for (const Unreadable& file :
-         {Unreadable{dir.path() / "missing.3ds", ENOENT, false}, Unreadable{path / "below a file.3ds", ENOTDIR, false},
-          Unreadable{dir.path(), EISDIR, false}, Unreadable{empty, 0, true}, Unreadable{huge, EFBIG, false}}) {
+         {Unreadable{dir.path() / "missing.3ds", ENOENT, false, false},
+          Unreadable{path / "below a file.3ds", ENOTDIR, false, false}, Unreadable{dir.path(), EISDIR, false, false},
+          Unreadable{empty, 0, true, false}, Unreadable{huge, EFBIG, false, false}, Unreadable{pipe, 0, false, true},
+          Unreadable{"/dev/zero", 0, false, true}}) {
         SCOPED_TRACE(file.path);
         EXPECT_FALSE(model.loadFile(file.path.c_str()));
         EXPECT_EQ(model.readError(), file.error);
         EXPECT_EQ(model.readEmptyFile(), file.empty);
+        EXPECT_EQ(model.readNotRegularFile(), file.notRegular);
         expectMixedModel(model);
     }
     EXPECT_FALSE(model.loadFromMemory(bytes.data(), std::size_t{std::numeric_limits<std::uint32_t>::max()} + 1));

@@ -3,6 +3,7 @@
 #include "tracer/Renderer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -161,13 +162,16 @@ TEST(RendererSettings, LoadFailureDetailKeepsToOneLine)
         << message;
 }
 
-TEST(RendererSettings, MissingOrEmptyFileNamesThePathTwice)
+TEST(RendererSettings, MissingEmptyOrSpecialFileNamesThePathTwice)
 {
     const TempDir dir;
     const std::string missing = "no_such_folder/scene_settings.xml";
     ASSERT_FALSE(std::filesystem::exists(missing));
-    for (const std::string& path :
-         {missing, dir.write("empty.xml", "").string(), dir.write("blank.xml", "  \n").string()}) {
+    // A named pipe that nobody writes to is refused at once, not waited on.
+    const std::string pipe = (dir.path() / "pipe.xml").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {missing, dir.write("empty.xml", "").string(),
+                                    dir.write("blank.xml", "  \n").string(), pipe, std::string("/dev/null")}) {
         try {
             Renderer(nullptr, path);
             ADD_FAILURE() << path << " was accepted";
