@@ -5,14 +5,16 @@
 # 0 or 1, or where a failed run leaves a picture behind:
 #     scripts/compare-searches.sh [models, default 100] [first seed, default 1]
 # Each seed damages the model one way (tools/mutator: flipped bits, special floats, 16-bit counts
-# and indices, a cut, a copied block). A model on which the runs part is kept in
-# build/compare/differences/, named after its seed.
+# and indices, a cut, a copied block); odd seeds also place the camera anywhere in the room,
+# looking anywhere, a quarter of them exactly level, so that the middle row of the odd picture
+# height runs parallel to the floor and the ceiling. The model and settings on which the runs
+# part are kept in build/compare/differences/, named after their seed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count=${1:-100}
 first=${2:-1}
 # Small, so that the brute-force runs take well under a second each.
-size=48x36
+size=48x37
 
 scripts/install-deps.sh >&2
 build() {  # folder, extra CMake arguments...
@@ -29,6 +31,26 @@ trap 'rm -rf "$work"' EXIT
 differences=build/compare/differences
 mkdir -p "$differences"
 
+# The settings of one seed: the shipped ones for even seeds, a camera of its own for odd ones.
+settings() {  # seed
+  if (($1 % 2 == 0)); then
+    cat scene_settings.xml
+    return
+  fi
+  awk -v seed="$1" 'BEGIN {
+    srand(seed)
+    level = rand() < 0.25
+    printf "<scene_settings>\n"
+    printf "<m_pos value_x=\"%.4f\" value_y=\"%.4f\" value_z=\"%.4f\"/>\n", 78 * rand() - 39, 78 * rand() - 39, 78 * rand() - 39
+    printf "<m_forward value_x=\"%.4f\" value_y=\"%.4f\" value_z=\"%.4f\"/>\n", 2 * rand() - 1, level ? 0 : 2 * rand() - 1, 2 * rand() - 1
+    printf "<m_viewAngle value_x=\"%.4f\" value_y=\"%.4f\"/>\n", 0.2 + 2.5 * rand(), 0.2 + 2.5 * rand()
+    printf "<m_resolution value_x=\"1\" value_y=\"1\"/>\n"
+    printf "<max_depth_ value=\"%d\"/>\n", 1 + int(12 * rand())
+    printf "<min_energy_ value=\"%s\"/>\n", rand() < 0.5 ? "0" : "0.000001"
+    printf "</scene_settings>\n"
+  }'
+}
+
 # One run in a fresh folder; what it showed goes to result (the picture as bytes, after the
 # console lines and the exit code).
 run() {  # program, folder
@@ -36,7 +58,7 @@ run() {  # program, folder
   rm -rf "$folder"
   mkdir -p "$folder/data/CrystalModel"
   cp "$work/model.3DS" "$folder/data/CrystalModel/Crystal.3DS"
-  cp scene_settings.xml "$folder/"
+  cp "$work/scene_settings.xml" "$folder/"
   (cd "$folder" && "$OLDPWD/$1" --resolution "$size" --no-wait </dev/null >output 2>&1) || code=$?
   {
     grep -v 'Time \[' "$folder/output" || true
@@ -54,6 +76,7 @@ failed=0
 declare -A outcomes
 for ((seed = first; seed < first + count; ++seed)); do
   build/compare/bin/lumora_mutate_model data/CrystalModel/Crystal.3DS "$work/model.3DS" "$seed"
+  settings "$seed" >"$work/scene_settings.xml"
   sound=yes
   for i in "${!programs[@]}"; do
     run "${programs[$i]}" "$work/run$i" || sound=no
@@ -66,7 +89,8 @@ for ((seed = first; seed < first + count; ++seed)); do
   if [ $sound = no ]; then
     failed=$((failed + 1))
     cp "$work/model.3DS" "$differences/seed-$seed.3DS"
-    echo "compare-searches.sh: seed $seed: the runs part or one failed unsoundly; the model is in $differences/seed-$seed.3DS" >&2
+    cp "$work/scene_settings.xml" "$differences/seed-$seed.xml"
+    echo "compare-searches.sh: seed $seed: the runs part or one failed unsoundly; see $differences/seed-$seed.*" >&2
   fi
 done
 
