@@ -274,7 +274,7 @@ TEST_P(BadInputProgramsTest, NamedPipesAreRefusedWithoutWaiting)
         std::filesystem::remove(path);
         ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     };
-    const auto expectRefusal = [this](const JobFolder& folder, const std::vector<std::string>& countLines,
+    const auto expectRefusal = [](const JobFolder& folder, const std::vector<std::string>& countLines,
                                       const std::string& errorLine) {
         const ProgramResult result = folder.run(GetParam().path);
         EXPECT_THAT(outputLines(result.output), ElementsAreArray(failedRunLines(countLines, errorLine)));
