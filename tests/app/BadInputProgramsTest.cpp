@@ -270,34 +270,31 @@ TEST_P(BadInputProgramsTest, UnusualButValidSettingsStillMakeTheirPicture)
 // reading as usual would wait for a writer for ever.
 TEST_P(BadInputProgramsTest, NamedPipesAreRefusedWithoutWaiting)
 {
-    const auto replaceByPipe = [](const std::filesystem::path& path) {
+    struct PipeCase {
+        std::string name;
+        std::filesystem::path (JobFolder::*path)() const;
+        std::vector<std::string> countLines;
+        std::string errorLine;
+    };
+    const PipeCase cases[] = {
+        {"model", &JobFolder::modelPath, modelCountLines(0, 0, 0),
+         "Error. The model file \"" + modelFile + "\" is not a regular file."},
+        {"settings", &JobFolder::settingsPath, modelCountLines(1, 1, 0),
+         "Error. Can not load file \"scene_settings.xml\". tinyxml2 error: \"scene_settings.xml\"."},
+    };
+    for (const PipeCase& pipe : cases) {
+        SCOPED_TRACE(pipe.name);
+        const JobFolder folder;
+        folder.writeModel(boxModelFile());
+        folder.writeSettings(settingsXml(smallPictureValues()));
+        const std::filesystem::path path = (folder.*pipe.path)();
         std::filesystem::remove(path);
         ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    };
-    const auto expectRefusal = [](const JobFolder& folder, const std::vector<std::string>& countLines,
-                                      const std::string& errorLine) {
+
         const ProgramResult result = folder.run(GetParam().path);
-        EXPECT_THAT(outputLines(result.output), ElementsAreArray(failedRunLines(countLines, errorLine)));
+        EXPECT_THAT(outputLines(result.output), ElementsAreArray(failedRunLines(pipe.countLines, pipe.errorLine)));
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_FALSE(std::filesystem::exists(folder.imagePath()));
-    };
-    {
-        SCOPED_TRACE("model");
-        const JobFolder folder;
-        folder.writeModel(boxModelFile());
-        folder.writeSettings(settingsXml(smallPictureValues()));
-        replaceByPipe(folder.modelPath());
-        expectRefusal(folder, modelCountLines(0, 0, 0),
-                      "Error. The model file \"" + modelFile + "\" is not a regular file.");
-    }
-    {
-        SCOPED_TRACE("settings");
-        const JobFolder folder;
-        folder.writeModel(boxModelFile());
-        folder.writeSettings(settingsXml(smallPictureValues()));
-        replaceByPipe(folder.settingsPath());
-        expectRefusal(folder, modelCountLines(1, 1, 0),
-                      "Error. Can not load file \"scene_settings.xml\". tinyxml2 error: \"scene_settings.xml\".");
     }
 }
 
