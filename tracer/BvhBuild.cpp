@@ -86,9 +86,8 @@ public:
                 slivers.push_back(static_cast<std::uint32_t>(face));
                 continue;
             }
-            for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
-                largest = std::max({largest, std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
-            }
+            largest = std::max(
+                {largest, largestMagnitude(corners.p0), largestMagnitude(corners.p1), largestMagnitude(corners.p2)});
             m_faces.push_back(static_cast<std::uint32_t>(face));
         }
         appendQuads(m_bvh.m_slivers, m_mesh, slivers.size(), [&](std::size_t i) { return slivers[i]; });

@@ -52,16 +52,6 @@ struct StackEntry {
     float entry;
 };
 
-// The largest |component|; NaN gives NaN or a number, and covers tests NaN first.
-float largestMagnitude(Vec3 v)
-{
-    const float x = std::fabs(v.x);
-    const float y = std::fabs(v.y);
-    const float z = std::fabs(v.z);
-    const float xy = x > y ? x : y;
-    return xy > z ? xy : z;
-}
-
 }  // namespace
 
 bool ModelBvh::covers(Vec3 origin, Vec3 direction) const

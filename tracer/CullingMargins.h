@@ -19,11 +19,22 @@ inline constexpr float kReachFactor = 16.0f;
 // the same t, or one whose t rounding moved a little, is still found behind the best.
 inline constexpr float kEntrySlack = 1.0f + 1.0f / 1024.0f;
 
+// The largest |component|, against which pads and reaches are measured. NaN gives NaN or a
+// number: callers that may see one test for it first.
+inline float largestMagnitude(Vec3 v)
+{
+    const float x = std::fabs(v.x);
+    const float y = std::fabs(v.y);
+    const float z = std::fabs(v.z);
+    const float xy = x > y ? x : y;
+    return xy > z ? xy : z;
+}
+
 // A ray whose det against a triangle is at most this share of the product of the sizes of its
 // direction and the triangle's two edges (sums of |components|) runs in the triangle's plane to
 // within a few dozen roundings. The test's quotients are then rounding noise, and it may strike
 // the triangle at any distance, far outside its box; a search that skips boxes cannot follow
-// that, so such a ray is searched by brute force.
+// that, so such a ray is answered by testing every triangle.
 inline constexpr float kNearParallelShare = 1.0f / 65536.0f;
 
 // A triangle this thin for its size is never skipped: without an epsilon, rounding in its test

@@ -6,14 +6,11 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <limits>
 
 namespace {
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
-
-float largestMagnitude(Vec3 v) { return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}); }
 
 void setBox(FourBoxes& boxes, std::size_t lane, Vec3 low, Vec3 high)
 {

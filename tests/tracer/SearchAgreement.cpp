@@ -20,12 +20,6 @@ std::string describe(const HitRecord& hit)
     return text.str();
 }
 
-bool sameRecord(const HitRecord& a, const HitRecord& b)
-{
-    return std::bit_cast<std::uint32_t>(a.t) == std::bit_cast<std::uint32_t>(b.t) && a.kind == b.kind &&
-           a.index == b.index;
-}
-
 Ray rayFrom(Vec3 origin, Vec3 direction) { return Ray{origin, direction, false, 0.0f}; }
 
 // The room's interior, a little inside its walls.
@@ -156,6 +150,12 @@ void addExtremeRays(RayMaker& maker, Vec3 target)
 }
 
 }  // namespace
+
+bool sameRecord(const HitRecord& a, const HitRecord& b)
+{
+    return std::bit_cast<std::uint32_t>(a.t) == std::bit_cast<std::uint32_t>(b.t) && a.kind == b.kind &&
+           a.index == b.index;
+}
 
 // The rays on which the two searches may part.
 bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray)

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// The same t to the bit, kind and index.
+bool sameRecord(const HitRecord& a, const HitRecord& b);
+
 // Whether the ray lies in the plane of a model face to within rounding (liesInAFacePlane).
 bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray);
 

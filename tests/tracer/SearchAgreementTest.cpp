@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cctype>
 #include <cmath>
 #include <filesystem>
@@ -181,8 +180,7 @@ TEST(SearchAgreement, RaysAlongSlantedEdgesFromTheirCornersNeedNoExclusion)
                  {Ray{from, normalize(to - from), false, 0.0f}, Ray{to, normalize(from - to), false, 0.0f}}) {
                 const HitRecord expected = renderer.bruteForceNearestHit(ray);
                 const HitRecord actual = renderer.acceleratedNearestHit(ray);
-                differing += std::bit_cast<std::uint32_t>(expected.t) != std::bit_cast<std::uint32_t>(actual.t) ||
-                             expected.kind != actual.kind || expected.index != actual.index;
+                differing += !sameRecord(expected, actual);
             }
         }
     }
@@ -202,8 +200,7 @@ TEST(SearchAgreement, EveryFaceSearchIsBruteForceOnEveryRayEvenInFacePlanes)
         const Vec3 origin = ray.origin - scene->m_modelPos;
         const HitRecord expected = renderer.intersectModel(ray);
         const HitRecord actual = renderer.m_modelBvh.everyFaceNearestHit(origin, ray.direction);
-        differing += std::bit_cast<std::uint32_t>(expected.t) != std::bit_cast<std::uint32_t>(actual.t) ||
-                     expected.kind != actual.kind || expected.index != actual.index;
+        differing += !sameRecord(expected, actual);
         inFacePlanes += liesInModelFacePlane(renderer, ray);
     }
     EXPECT_EQ(differing, 0u);
