@@ -10,12 +10,14 @@
 #include <vector>
 
 // The search the render uses, one thread, over the recorded rays of the default scene. Built in
-// the normal build it measures the accelerated search, in the LUMORA_BRUTE_FORCE build the
-// brute-force one.
+// the normal build it measures the accelerated search on the path the processor runs (the avx
+// counter is 1 on the AVX path), in the LUMORA_BRUTE_FORCE build the brute-force search. The
+// accelerated search's portable path is measured too, for processors without AVX.
 
 namespace {
 
-void nearestHitRecordedRays(benchmark::State& state)
+template <typename Search>
+void searchRecordedRays(benchmark::State& state, Search search)
 {
     const std::unique_ptr<Scene> scene = loadShippedScene();
     const std::filesystem::path settings = shippedSettingsAt(1, 1);
@@ -27,7 +29,7 @@ void nearestHitRecordedRays(benchmark::State& state)
     for (auto _ : state) {
         hits = 0;
         for (const Ray& ray : rays) {
-            const HitRecord hit = renderer.nearestHit(ray);
+            const HitRecord hit = search(renderer, ray);
             hits += hit.kind != None;
         }
         benchmark::DoNotOptimize(hits);
@@ -35,10 +37,24 @@ void nearestHitRecordedRays(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(rays.size()));
     state.counters["rays"] = static_cast<double>(rays.size());
     state.counters["hits"] = static_cast<double>(hits);
+    state.counters["avx"] = renderer.m_searchPath == SearchPath::Avx ? 1.0 : 0.0;
+}
+
+void nearestHitRecordedRays(benchmark::State& state)
+{
+    searchRecordedRays(state, [](const Renderer& renderer, const Ray& ray) { return renderer.nearestHit(ray); });
+}
+
+void portablePathRecordedRays(benchmark::State& state)
+{
+    searchRecordedRays(state, [](const Renderer& renderer, const Ray& ray) {
+        return renderer.acceleratedNearestHit(ray, SearchPath::Portable);
+    });
 }
 
 }  // namespace
 
 BENCHMARK(nearestHitRecordedRays)->Unit(benchmark::kMillisecond);
+BENCHMARK(portablePathRecordedRays)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -13,16 +13,17 @@
 #include <string>
 #include <vector>
 
-// Reads each input as a small model and a set of rays, and traces every ray with both nearest-hit
-// searches. They must give the same record, t to the bit, kind and index, unless the ray lies in
-// the plane of a model face to within rounding (liesInAFacePlane). Input layout:
+// Reads each input as a small model and a set of rays, and traces every ray with the brute-force
+// search and with the accelerated one on each path the processor runs. They must give the same
+// record, t to the bit, kind and index, unless the ray lies in the plane of a model face to
+// within rounding (liesInAFacePlane). Input layout:
 //   byte 0: vertex count - 1 (so 1 to 256), byte 1: face count (modulo 64);
 //   then each vertex as three floats (any bits: NaN, infinities, huge and tiny values included);
 //   then each face as three bytes, vertex indices taken modulo the vertex count;
 //   then up to 64 rays, each as six floats (origin, direction; the direction is used as it is).
-// Bytes that run out read as zero; bytes past the rays are not read. Besides the input's rays, rays aimed at every vertex, edge
-// midpoint and face centre of the first faces from fixed points in the room, and along their
-// edges, are traced.
+// Bytes that run out read as zero; bytes past the rays are not read. Besides the input's rays,
+// rays aimed at every vertex, edge midpoint and face centre of the first faces from fixed points
+// in the room, and along their edges, are traced.
 
 namespace {
 
@@ -138,7 +139,7 @@ Renderer& rendererOf(const Scene& scene)
     }();
     renderer.m_scene = &scene;
     renderer.m_modelBvh = ModelBvh(scene);
-    renderer.m_roomQuads = RoomQuads(scene);
+    renderer.m_roomPacks = RoomPacks(scene);
     return renderer;
 }
 
@@ -158,9 +159,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rays.push_back({origin, input.vector(), false, 0.0f});
     }
     for (const Ray& ray : rays) {
-        if (!sameRecord(renderer.bruteForceNearestHit(ray), renderer.acceleratedNearestHit(ray)) &&
-            !liesInAFacePlane(scene.modelMesh(), ray.origin - scene.m_modelPos, ray.direction)) {
-            std::abort();
+        const HitRecord expected = renderer.bruteForceNearestHit(ray);
+        for (SearchPath path : {SearchPath::Portable, SearchPath::Avx}) {
+            if (searchPathRuns(path) && !sameRecord(expected, renderer.acceleratedNearestHit(ray, path)) &&
+                !liesInAFacePlane(scene.modelMesh(), ray.origin - scene.m_modelPos, ray.direction)) {
+                std::abort();
+            }
         }
     }
     return 0;

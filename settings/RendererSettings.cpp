@@ -110,6 +110,6 @@ Renderer::Renderer(const Scene* scene, std::string settingsPath, std::optional<R
     // The accelerated search's structures; a renderer made only to read settings has no scene.
     if (m_scene != nullptr) {
         m_modelBvh = ModelBvh(*m_scene);
-        m_roomQuads = RoomQuads(*m_scene);
+        m_roomPacks = RoomPacks(*m_scene);
     }
 }

@@ -134,7 +134,43 @@ inline unsigned laneBits(LaneMask mask)
 
 #endif
 
-// The same helpers for one float, so that one template serves both.
+// Eight lanes as two FloatLanes side by side: the portable width of the accelerated search,
+// for processors without AVX. Lanes 0 to 3 are low's, 4 to 7 high's.
+struct PairedMask {
+    LaneMask low;
+    LaneMask high;
+};
+
+struct PairedLanes {
+    static constexpr unsigned kCount = 8;
+
+    FloatLanes low;
+    FloatLanes high;
+
+    PairedLanes() = default;
+    PairedLanes(FloatLanes lowLanes, FloatLanes highLanes) : low(lowLanes), high(highLanes) {}
+    explicit PairedLanes(float all) : low(all), high(all) {}
+    static PairedLanes load(const float* lanes) { return {FloatLanes::load(lanes), FloatLanes::load(lanes + 4)}; }
+    void store(float* lanes) const
+    {
+        low.store(lanes);
+        high.store(lanes + 4);
+    }
+};
+
+inline PairedLanes operator+(PairedLanes a, PairedLanes b) { return {a.low + b.low, a.high + b.high}; }
+inline PairedLanes operator-(PairedLanes a, PairedLanes b) { return {a.low - b.low, a.high - b.high}; }
+inline PairedLanes operator*(PairedLanes a, PairedLanes b) { return {a.low * b.low, a.high * b.high}; }
+inline PairedLanes operator/(PairedLanes a, PairedLanes b) { return {a.low / b.low, a.high / b.high}; }
+inline PairedMask operator>=(PairedLanes a, PairedLanes b) { return {a.low >= b.low, a.high >= b.high}; }
+inline PairedMask operator<=(PairedLanes a, PairedLanes b) { return {a.low <= b.low, a.high <= b.high}; }
+inline PairedMask both(PairedMask a, PairedMask b) { return {both(a.low, b.low), both(a.high, b.high)}; }
+inline PairedLanes largerOr(PairedLanes a, PairedLanes b) { return {largerOr(a.low, b.low), largerOr(a.high, b.high)}; }
+inline PairedLanes smallerOr(PairedLanes a, PairedLanes b)
+{
+    return {smallerOr(a.low, b.low), smallerOr(a.high, b.high)};
+}
+inline unsigned laneBits(PairedMask mask) { return laneBits(mask.low) | laneBits(mask.high) << 4; }
+
+// The same helper for one float, so that one template serves every width.
 inline bool both(bool a, bool b) { return a && b; }
-inline bool noLane(bool struck) { return !struck; }
-inline bool noLane(LaneMask struck) { return laneBits(struck) == 0; }

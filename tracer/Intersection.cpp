@@ -44,8 +44,6 @@ HitRecord Renderer::intersectModel(const Ray& ray) const
                            [&mesh](std::size_t i) { return meshTriangleCorners(mesh, i); });
 }
 
-namespace {
-
 // The room's lists after the model, in their fixed order, each replacing the best only when
 // strictly nearer: so at equal t the model wins, then the earlier list.
 HitRecord withRoomSurfaces(const Scene& scene, const Ray& ray, HitRecord best)
@@ -59,25 +57,23 @@ HitRecord withRoomSurfaces(const Scene& scene, const Ray& ray, HitRecord best)
     return best;
 }
 
-}  // namespace
-
 HitRecord Renderer::bruteForceNearestHit(const Ray& ray) const
 {
     return withRoomSurfaces(*m_scene, ray, intersectModel(ray));
 }
 
-HitRecord Renderer::acceleratedNearestHit(const Ray& ray) const
+HitRecord Renderer::acceleratedNearestHit(const Ray& ray) const { return acceleratedNearestHit(ray, m_searchPath); }
+
+HitRecord Renderer::acceleratedNearestHit(const Ray& ray, SearchPath path) const
 {
-    const Vec3 origin = ray.origin - m_scene->m_modelPos;
-    if (!m_modelBvh.covers(origin, ray.direction) || !m_roomQuads.holdsRoom()) {
-        return bruteForceNearestHit(ray);
+#if LUMORA_AVX_SEARCH
+    if (path == SearchPath::Avx) {
+        return avxAcceleratedNearestHit(*this, ray);
     }
-    // The room's box test reuses the model's inverse direction: the same divisions.
-    const BoxRay modelRay(origin, ray.direction);
-    const std::optional<HitRecord> modelHit = m_modelBvh.nearestHit(origin, ray.direction, modelRay);
-    const HitRecord model = modelHit ? *modelHit : m_modelBvh.everyFaceNearestHit(origin, ray.direction);
-    const std::optional<HitRecord> hit = m_roomQuads.withRoomSurfaces(ray, BoxRay(modelRay, ray.origin), model);
-    return hit ? *hit : withRoomSurfaces(*m_scene, ray, model);
+#else
+    static_cast<void>(path);
+#endif
+    return portableAcceleratedNearestHit(*this, ray);
 }
 
 HitRecord Renderer::nearestHit(const Ray& ray) const

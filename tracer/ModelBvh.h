@@ -2,22 +2,23 @@
 
 #include "maths/Vec3.h"
 #include "scene/Scene.h"
-#include "tracer/FourBoxes.h"
+#include "tracer/BoxPack.h"
 #include "tracer/HitRecord.h"
-#include "tracer/TriangleQuad.h"
+#include "tracer/PackWidth.h"
+#include "tracer/TrianglePack.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-// One node of a four-wide bounding volume hierarchy: the boxes of its four children side by side.
+// One node of a kPackWidth-wide bounding volume hierarchy: the boxes of its children side by side.
 struct alignas(64) BvhNode {
-    FourBoxes boxes;
-    // An inner child is its node's position; a leaf child is its TriangleQuad's position with
+    BoxPack boxes;
+    // An inner child is its node's position; a leaf child is its TrianglePack's position with
     // kLeafFlag set. An unused child has an empty box (low +infinity, high -infinity), which
     // no ray enters, and is kNoChild.
-    std::uint32_t child[4];
+    std::uint32_t child[kPackWidth];
 
     static constexpr std::uint32_t kLeafFlag = 0x80000000u;
     static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;
@@ -28,7 +29,7 @@ struct alignas(64) BvhNode {
 // so render threads share it without locks.
 //
 // Every triangle is still tested with the brute-force search's test (strikeTrianglesByEdges),
-// on the corners and edges it computes, four at a time, so t is bit for bit the same. What
+// on the corners and edges it computes, a pack at a time, so t is bit for bit the same. What
 // keeps the answer the same:
 // - boxes padded well beyond the rounding of the box test and of the triangle test;
 // - near-degenerate triangles (whose test can strike far outside their box) kept out of the
@@ -53,27 +54,35 @@ public:
 
     // Whether nearestHit gives the exact answer for this ray (origin in model coordinates).
     bool covers(Vec3 origin, Vec3 direction) const;
+    // The searches work on packs with the lane type Lanes (FloatLanes.h, AvxLanes.h); they are
+    // defined in BvhTraversal.h, for the translation units that choose a lane type.
+    //
     // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
     // coordinates, boxRay made from the same ray. Only for rays that covers accepts. Nothing
     // when the ray runs nearly in the plane of a face it met: every face must be tested.
-    std::optional<HitRecord> nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const;
-    // The brute-force search's record for any ray it covers, found without the tree: every face tested,
-    // four at a time. The answer for the rays that nearestHit refuses.
+    template <typename Lanes>
+    std::optional<HitRecord> nearestHit(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay) const;
+    // The brute-force search's record for any ray it covers, found without the tree: every face
+    // tested, a pack at a time. The answer for the rays that nearestHit refuses.
+    template <typename Lanes>
     HitRecord everyFaceNearestHit(Vec3 origin, Vec3 direction) const;
 
     // Faces tested for every ray instead of through the tree.
     std::size_t sliverCount() const { return m_sliverCount; }
     std::size_t nodeCount() const { return m_nodes.size(); }
 
-    // The traversal's stack holds this many entries; the build keeps the tree shallow enough.
-    static constexpr std::size_t kStackCapacity = 256;
+    // Below this depth the build halves nodes instead of splitting them by cost, so a binary
+    // tree over at most 2^32 faces is at most kDeepestCostSplit + 32 deep, and so is the
+    // collapsed tree. The traversal pushes at most kPackWidth - 1 entries a level.
+    static constexpr std::size_t kDeepestCostSplit = 40;
+    static constexpr std::size_t kStackCapacity = (kPackWidth - 1) * (kDeepestCostSplit + 32 + 1);
 
 private:
     friend class BvhBuilder;
 
     std::vector<BvhNode> m_nodes;         // node 0 is the root
-    std::vector<TriangleQuad> m_leaves;   // one quad per leaf of the tree
-    std::vector<TriangleQuad> m_slivers;  // the faces kept out of the tree
+    std::vector<TrianglePack> m_leaves;   // one pack per leaf of the tree
+    std::vector<TrianglePack> m_slivers;  // the faces kept out of the tree
     std::size_t m_sliverCount = 0;
     // Rays from within this distance of the model's origin (per coordinate) are covered.
     float m_reach = 0.0f;

@@ -6,7 +6,8 @@
 #include "scene/TriangleList.h"
 #include "tracer/HitRecord.h"
 #include "tracer/ModelBvh.h"
-#include "tracer/RoomQuads.h"
+#include "tracer/RoomPacks.h"
+#include "tracer/SearchPath.h"
 
 #include <cstdint>
 #include <functional>
@@ -48,7 +49,9 @@ public:
     HitRecord nearestHit(const Ray& ray) const;
     // The two searches behind nearestHit, both always built; they give the same records.
     HitRecord bruteForceNearestHit(const Ray& ray) const;
-    HitRecord acceleratedNearestHit(const Ray& ray) const;
+    HitRecord acceleratedNearestHit(const Ray& ray) const;  // on m_searchPath
+    // On the path given, which must run here (searchPathRuns).
+    HitRecord acceleratedNearestHit(const Ray& ray, SearchPath path) const;
     // Throws a std::string message when the picture cannot be written.
     void saveImage(std::string path) const;
 
@@ -66,7 +69,8 @@ public:
     float min_energy_ = 0.0f;
     // The accelerated search's structures over m_scene, built with the renderer.
     ModelBvh m_modelBvh;
-    RoomQuads m_roomQuads;
+    RoomPacks m_roomPacks;
+    SearchPath m_searchPath = fastestSearchPath();
 
 private:
     // The recursion of trace and shade, telling visitRay of every ray before it is searched.
@@ -78,3 +82,6 @@ private:
 
 // The nearest triangle of one room surface, reported as ListHit, or the empty record.
 HitRecord intersectList(const TriangleList& list, const Ray& ray);
+// best, replaced by the nearest hit of the room's lists as nearestHit replaces it, every
+// triangle tested.
+HitRecord withRoomSurfaces(const Scene& scene, const Ray& ray, HitRecord best);

@@ -14,8 +14,8 @@
 // to the triangle's plane (det = 0) gives infinite or NaN quotients, and a NaN must fail, or
 // the triangle would be struck at t = NaN wherever it lies and hide every real surface.
 //
-// Written once for Real = float (one triangle) and Real = FloatLanes (four triangles at once):
-// the operations and their order are the same, so every lane gives the bits of the float test.
+// Written once for Real = float (one triangle) and for the lane types (several triangles at
+// once): the operations and their order are the same, so every lane gives the float test's bits.
 
 template <typename Real>
 struct StrikePoint {
@@ -46,7 +46,7 @@ template <typename Real>
 constexpr bool kEarlyExit = std::is_same_v<Real, float>;
 
 // Whether the ray strikes the triangle with corner p0 and edges e1 = p1 - p0, e2 = p2 - p0 (per
-// lane for FloatLanes), and where in t. t is only meaningful where the result is true; det is
+// lane for the lane types), and where in t. t is only meaningful where the result is true; det is
 // always set, for a caller that needs to know how nearly parallel the ray runs to the triangle.
 // The edges may be computed ahead: the subtraction gives the same bits whenever it is done.
 template <typename Real>
@@ -60,14 +60,18 @@ auto strikeTrianglesByEdges(StrikePoint<Real> p0, StrikePoint<Real> e1, StrikePo
     det = dot(P, e1);
     const Real u = dot(P, s) / det;
     auto struck = u >= zero;
-    if (kEarlyExit<Real> && noLane(struck)) {
-        return struck;
+    if constexpr (kEarlyExit<Real>) {
+        if (!struck) {
+            return struck;
+        }
     }
     const StrikePoint<Real> Q = cross(s, e1);
     const Real v = dot(Q, direction) / det;
     struck = both(struck, both(v >= zero, u + v <= one));
-    if (kEarlyExit<Real> && noLane(struck)) {
-        return struck;
+    if constexpr (kEarlyExit<Real>) {
+        if (!struck) {
+            return struck;
+        }
     }
     t = dot(Q, e2) / det;
     return both(struck, t >= zero);

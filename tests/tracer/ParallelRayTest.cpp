@@ -1,5 +1,6 @@
 #include "tests/tracer/TracerTestScene.h"
-#include "tracer/TriangleQuad.h"
+#include "tracer/FloatLanes.h"
+#include "tracer/TrianglePack.h"
 #include "tracer/TriangleStrike.h"
 
 #include <gtest/gtest.h>
@@ -41,18 +42,18 @@ TEST(ParallelRays, NeverStrikeATriangle)
         float t = 0.0f;
         EXPECT_FALSE(strikeTriangle(kTriangle, parallel.origin, parallel.direction, t));
     }
-    // The same test four at a time: no lane strikes either.
-    TriangleQuad quad = emptyQuad();
-    for (unsigned lane = 0; lane < 4; ++lane) {
-        setLane(quad, lane, kTriangle, lane);
+    // The same test a pack at a time: no lane strikes either.
+    TrianglePack pack = emptyPack();
+    for (unsigned lane = 0; lane < kPackWidth; ++lane) {
+        setLane(pack, lane, kTriangle, lane);
     }
     for (const ParallelCase& parallel : kParallelCases) {
         SCOPED_TRACE(parallel.what);
-        alignas(16) float t[4];
+        alignas(32) float t[kPackWidth];
         unsigned nearParallel = 0;
-        EXPECT_EQ(strikeQuad(quad, QuadRay(parallel.origin, parallel.direction), t, nearParallel), 0u);
+        EXPECT_EQ(strikePack(pack, PackRay<PairedLanes>(parallel.origin, parallel.direction), t, nearParallel), 0u);
         // det is 0: every lane says the ray runs in its plane.
-        EXPECT_EQ(nearParallel, 0xFu);
+        EXPECT_EQ(nearParallel, kEveryLane);
     }
     // A ray that is not parallel still strikes the same corner.
     float t = 0.0f;

@@ -164,19 +164,33 @@ bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray)
     return scene.hasModelMesh() && liesInAFacePlane(scene.modelMesh(), ray.origin - scene.m_modelPos, ray.direction);
 }
 
+std::vector<SearchPath> runningSearchPaths()
+{
+    std::vector<SearchPath> paths;
+    for (SearchPath path : {SearchPath::Portable, SearchPath::Avx}) {
+        if (searchPathRuns(path)) {
+            paths.push_back(path);
+        }
+    }
+    return paths;
+}
+
 std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>& rays)
 {
     std::size_t differing = 0;
     std::string first;
-    for (const Ray& ray : rays) {
-        const HitRecord expected = renderer.bruteForceNearestHit(ray);
-        const HitRecord actual = renderer.acceleratedNearestHit(ray);
-        if (!sameRecord(expected, actual) && !liesInModelFacePlane(renderer, ray) && differing++ == 0) {
-            std::ostringstream text;
-            text << " first for origin (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z
-                 << "), direction (" << ray.direction.x << ", " << ray.direction.y << ", " << ray.direction.z
-                 << "): brute force " << describe(expected) << ", accelerated " << describe(actual);
-            first = text.str();
+    for (SearchPath path : runningSearchPaths()) {
+        for (const Ray& ray : rays) {
+            const HitRecord expected = renderer.bruteForceNearestHit(ray);
+            const HitRecord actual = renderer.acceleratedNearestHit(ray, path);
+            if (!sameRecord(expected, actual) && !liesInModelFacePlane(renderer, ray) && differing++ == 0) {
+                std::ostringstream text;
+                text << " first for origin (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z
+                     << "), direction (" << ray.direction.x << ", " << ray.direction.y << ", " << ray.direction.z
+                     << "): brute force " << describe(expected) << ", accelerated on the "
+                     << (path == SearchPath::Avx ? "AVX" : "portable") << " path " << describe(actual);
+                first = text.str();
+            }
         }
     }
     return differing == 0 ? "" : std::to_string(differing) + " of " + std::to_string(rays.size()) + " differ," + first;

@@ -2,6 +2,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/tracer/SearchAgreement.h"
 #include "tests/tracer/TracerTestScene.h"
+#include "tracer/BvhTraversal.h"
+#include "tracer/FloatLanes.h"
 
 #include <gtest/gtest.h>
 
@@ -179,8 +181,9 @@ TEST(SearchAgreement, RaysAlongSlantedEdgesFromTheirCornersNeedNoExclusion)
             for (const Ray& ray :
                  {Ray{from, normalize(to - from), false, 0.0f}, Ray{to, normalize(from - to), false, 0.0f}}) {
                 const HitRecord expected = renderer.bruteForceNearestHit(ray);
-                const HitRecord actual = renderer.acceleratedNearestHit(ray);
-                differing += !sameRecord(expected, actual);
+                for (SearchPath path : runningSearchPaths()) {
+                    differing += !sameRecord(expected, renderer.acceleratedNearestHit(ray, path));
+                }
             }
         }
     }
@@ -199,7 +202,7 @@ TEST(SearchAgreement, EveryFaceSearchIsBruteForceOnEveryRayEvenInFacePlanes)
     for (const Ray& ray : hardRays(*scene, 8, kFaceBudget)) {
         const Vec3 origin = ray.origin - scene->m_modelPos;
         const HitRecord expected = renderer.intersectModel(ray);
-        const HitRecord actual = renderer.m_modelBvh.everyFaceNearestHit(origin, ray.direction);
+        const HitRecord actual = renderer.m_modelBvh.everyFaceNearestHit<PairedLanes>(origin, ray.direction);
         differing += !sameRecord(expected, actual);
         inFacePlanes += liesInModelFacePlane(renderer, ray);
     }

@@ -1,6 +1,9 @@
-#include "tracer/ModelBvh.h"
+#pragma once
+
+// The searches of ModelBvh, for a lane type chosen by the includer (see SearchPath.h).
 
 #include "tracer/CullingMargins.h"
+#include "tracer/ModelBvh.h"
 
 #include <bit>
 #include <cmath>
@@ -8,34 +11,29 @@
 #include <cstdint>
 #include <limits>
 
-namespace {
-
-constexpr float kInfinity = std::numeric_limits<float>::infinity();
-constexpr std::uint32_t kNoFace = TriangleQuad::kNoFace;
-// Directions far from unit length are left to brute force, so the box test stays in range.
-constexpr float kShortestDirection = 1e-10f;
-constexpr float kLongestDirection = 1e10f;
+namespace bvh_traversal {
 
 // The nearest struck face so far: nearer wins, and at an equal t the lower face index, which is
 // the brute-force search's order.
+template <typename Lanes>
 struct NearestFace {
-    float t = kInfinity;
-    float reach = kInfinity;  // t * kEntrySlack: boxes entered beyond it are skipped
-    std::uint32_t face = kNoFace;
+    float t = std::numeric_limits<float>::infinity();
+    float reach = std::numeric_limits<float>::infinity();  // t * kEntrySlack: boxes entered beyond it are skipped
+    std::uint32_t face = TrianglePack::kNoFace;
     bool nearlyInAPlane = false;  // the ray runs nearly in the plane of a face it was tested on
-    QuadRay ray;
+    PackRay<Lanes> ray;
 
     NearestFace(Vec3 origin, Vec3 direction) : ray(origin, direction) {}
 
-    void consider(const TriangleQuad& quad)
+    void consider(const TrianglePack& pack)
     {
-        alignas(16) float hitT[4];
+        alignas(32) float hitT[kPackWidth];
         unsigned nearParallel = 0;
-        const unsigned struckLanes = strikeQuad(quad, ray, hitT, nearParallel);
+        const unsigned struckLanes = strikePack(pack, ray, hitT, nearParallel);
         nearlyInAPlane = nearlyInAPlane || nearParallel != 0;
         for (unsigned struck = struckLanes; struck != 0; struck &= struck - 1) {
             const int lane = std::countr_zero(struck);
-            const std::uint32_t candidate = quad.face[lane];
+            const std::uint32_t candidate = pack.face[lane];
             if (hitT[lane] < t || (hitT[lane] == t && candidate < face)) {
                 t = hitT[lane];
                 face = candidate;
@@ -44,7 +42,7 @@ struct NearestFace {
         reach = t * kEntrySlack;
     }
 
-    HitRecord record() const { return face == kNoFace ? HitRecord{} : HitRecord{t, Model, face}; }
+    HitRecord record() const { return face == TrianglePack::kNoFace ? HitRecord{} : HitRecord{t, Model, face}; }
 };
 
 struct StackEntry {
@@ -52,23 +50,15 @@ struct StackEntry {
     float entry;
 };
 
-}  // namespace
+}  // namespace bvh_traversal
 
-bool ModelBvh::covers(Vec3 origin, Vec3 direction) const
+template <typename Lanes>
+std::optional<HitRecord> ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay) const
 {
-    // Each test is false for NaN; infinities fail the range tests.
-    const float directionSize = largestMagnitude(direction);
-    return std::isfinite(direction.x) && std::isfinite(direction.y) && std::isfinite(direction.z) &&
-           std::isfinite(origin.x) && std::isfinite(origin.y) && std::isfinite(origin.z) &&
-           largestMagnitude(origin) <= m_reach && directionSize >= kShortestDirection &&
-           directionSize <= kLongestDirection;
-}
-
-std::optional<HitRecord> ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const BoxRay& boxRay) const
-{
-    NearestFace nearest(origin, direction);
-    for (const TriangleQuad& quad : m_slivers) {
-        nearest.consider(quad);
+    using bvh_traversal::StackEntry;
+    bvh_traversal::NearestFace<Lanes> nearest(origin, direction);
+    for (const TrianglePack& pack : m_slivers) {
+        nearest.consider(pack);
     }
 
     if (!m_nodes.empty()) {
@@ -81,7 +71,7 @@ std::optional<HitRecord> ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const
             if ((next & BvhNode::kLeafFlag) == 0) {
                 const BvhNode& node = m_nodes[next];
                 // An unused child's empty box is never entered.
-                FloatLanes entry;
+                Lanes entry;
                 unsigned struck = boxRay.entered(node.boxes, nearest.reach, entry);
                 if (struck != 0) {
                     const int firstSlot = std::countr_zero(struck);
@@ -90,7 +80,7 @@ std::optional<HitRecord> ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const
                         next = node.child[firstSlot];
                         continue;
                     }
-                    alignas(16) float entries[4];
+                    alignas(32) float entries[kPackWidth];
                     entry.store(entries);
                     const int secondSlot = std::countr_zero(struck);
                     struck &= struck - 1;
@@ -140,12 +130,13 @@ std::optional<HitRecord> ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const
     return nearest.record();
 }
 
+template <typename Lanes>
 HitRecord ModelBvh::everyFaceNearestHit(Vec3 origin, Vec3 direction) const
 {
-    NearestFace nearest(origin, direction);
-    for (const std::vector<TriangleQuad>* quads : {&m_slivers, &m_leaves}) {
-        for (const TriangleQuad& quad : *quads) {
-            nearest.consider(quad);
+    bvh_traversal::NearestFace<Lanes> nearest(origin, direction);
+    for (const std::vector<TrianglePack>* packs : {&m_slivers, &m_leaves}) {
+        for (const TrianglePack& pack : *packs) {
+            nearest.consider(pack);
         }
     }
     return nearest.record();

@@ -1,0 +1,13 @@
+// Compiled with AVX enabled, and called only where the processor has it. Everything this file
+// defines for itself is built for AvxLanes, whose names no other file uses: so no function
+// compiled here with AVX instructions can stand in for one that other files call (a test
+// checks the object file for that).
+
+#include "tracer/AcceleratedSearch.h"
+#include "tracer/AvxLanes.h"
+#include "tracer/SearchPath.h"
+
+HitRecord avxAcceleratedNearestHit(const Renderer& renderer, const Ray& ray)
+{
+    return acceleratedNearestHitWith<AvxLanes>(renderer, ray);
+}

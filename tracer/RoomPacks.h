@@ -1,0 +1,92 @@
+#pragma once
+
+#include "maths/Ray.h"
+#include "scene/Scene.h"
+#include "tracer/BoxPack.h"
+#include "tracer/CullingMargins.h"
+#include "tracer/HitRecord.h"
+#include "tracer/PackWidth.h"
+#include "tracer/TrianglePack.h"
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <vector>
+
+// The room's triangles packed into TrianglePacks for the accelerated search, in the brute-force
+// search's order: surface by surface as kRoomSurfaces lists them, each surface's triangles in
+// storage order, each pack within one surface. A pack is tested only when the ray enters its
+// padded box before the best hit so far. Built once from the scene, read-only afterwards.
+class RoomPacks {
+public:
+    RoomPacks() = default;
+    explicit RoomPacks(const Scene& scene);
+
+    // Whether the room was small enough to pack; if not, it is searched by brute force.
+    bool holdsRoom() const { return m_holdsRoom; }
+    // best, replaced by the room's nearest hit exactly as the brute-force search replaces it;
+    // boxRay made from the same ray, with the lane type Lanes. Nothing when the ray runs nearly
+    // in the plane of a room triangle it met (see ModelBvh.h): brute force must answer it.
+    template <typename Lanes>
+    std::optional<HitRecord> withRoomSurfaces(const Ray& ray, const BoxRay<Lanes>& boxRay, HitRecord best) const;
+
+    // The room as the scene builds it has 12 triangles; larger test rooms are left unpacked.
+    static constexpr std::size_t kMostTriangles = 64;
+
+private:
+    std::vector<TrianglePack> m_packs;  // face holds the triangle's index within its surface
+    std::vector<BoxPack> m_boxes;       // pack p's box is lane p % kPackWidth of m_boxes[p / kPackWidth]
+    std::vector<HitKind> m_packKinds;
+    // Rays from within this distance of the world's origin (per coordinate) may skip packs.
+    float m_reach = 0.0f;
+    bool m_holdsRoom = false;
+};
+
+template <typename Lanes>
+std::optional<HitRecord> RoomPacks::withRoomSurfaces(const Ray& ray, const BoxRay<Lanes>& boxRay, HitRecord best) const
+{
+    // Lanes follow the brute-force search's order, and it keeps the first of equally near
+    // triangles within a surface and the earlier of equally near surfaces: so the room's answer
+    // is the nearest struck lane, the earliest at equal t. The room replaces the model's hit only
+    // when strictly nearer, so a pack whose box starts beyond the best so far cannot matter.
+    const PackRay<Lanes> packRay(ray.origin, ray.direction);
+    // Far from the room the padding does not cover the rounding: every pack is tested.
+    const bool useBoxes = largestMagnitude(ray.origin) <= m_reach;
+    float bound = best.kind == None ? std::numeric_limits<float>::infinity() : best.t;
+    float nearestT = 0.0f;
+    std::size_t nearestPack = m_packs.size();
+    unsigned nearestLane = 0;
+    for (std::size_t group = 0; group < m_boxes.size(); ++group) {
+        Lanes entry;
+        unsigned entered = useBoxes ? boxRay.entered(m_boxes[group], bound * kEntrySlack, entry) : kEveryLane;
+        for (; entered != 0; entered &= entered - 1) {
+            const std::size_t p = kPackWidth * group + static_cast<std::size_t>(std::countr_zero(entered));
+            if (p >= m_packs.size()) {
+                break;
+            }
+            alignas(32) float t[kPackWidth];
+            unsigned nearParallel = 0;
+            const unsigned struckLanes = strikePack(m_packs[p], packRay, t, nearParallel);
+            if (nearParallel != 0) {
+                return std::nullopt;
+            }
+            for (unsigned struck = struckLanes; struck != 0; struck &= struck - 1) {
+                const int lane = std::countr_zero(struck);
+                if (nearestPack == m_packs.size() || t[lane] < nearestT) {
+                    nearestT = t[lane];
+                    nearestPack = p;
+                    nearestLane = static_cast<unsigned>(lane);
+                }
+            }
+            if (nearestPack != m_packs.size() && nearestT < bound) {
+                bound = nearestT;
+            }
+        }
+    }
+    if (nearestPack != m_packs.size() && (best.kind == None || best.t > nearestT)) {
+        best = {nearestT, m_packKinds[nearestPack], m_packs[nearestPack].face[nearestLane]};
+    }
+    return best;
+}

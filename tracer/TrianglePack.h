@@ -1,0 +1,103 @@
+#pragma once
+
+#include "tracer/CullingMargins.h"
+#include "tracer/PackWidth.h"
+#include "tracer/TriangleCorners.h"
+#include "tracer/TriangleStrike.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+// Up to kPackWidth triangles side by side, tested together: corner[axis][lane] is coordinate
+// axis of the triangle's first corner p0 and edge[0] (edge[1]) holds p1 - p0 (p2 - p0), all as
+// the brute-force search reads and computes them. An unused lane is NaN throughout, which never
+// strikes, and has face kNoFace.
+struct alignas(32) TrianglePack {
+    float corner[3][kPackWidth];
+    float edge[2][3][kPackWidth];
+    // kNearParallelShare times the product of the edges' sizes (sums of |components|): a ray
+    // whose det is no larger, times the size of its direction, runs nearly in the plane.
+    float parallelLimit[kPackWidth];
+    std::uint32_t face[kPackWidth];
+
+    static constexpr std::uint32_t kNoFace = 0xFFFFFFFFu;
+};
+
+inline TrianglePack emptyPack()
+{
+    TrianglePack pack;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (auto& axis : pack.corner) {
+        for (float& value : axis) {
+            value = nan;
+        }
+    }
+    for (auto& edge : pack.edge) {
+        for (auto& axis : edge) {
+            for (float& value : axis) {
+                value = nan;
+            }
+        }
+    }
+    for (float& limit : pack.parallelLimit) {
+        limit = nan;
+    }
+    for (std::uint32_t& face : pack.face) {
+        face = TrianglePack::kNoFace;
+    }
+    return pack;
+}
+
+inline void setLane(TrianglePack& pack, unsigned lane, const TriangleCorners& corners, std::uint32_t face)
+{
+    const StrikePoint<float> p0 = strikePoint(corners.p0);
+    const StrikePoint<float> values[3] = {p0, strikePoint(corners.p1) - p0, strikePoint(corners.p2) - p0};
+    float(*const destinations[3])[kPackWidth] = {pack.corner, pack.edge[0], pack.edge[1]};
+    for (int k = 0; k < 3; ++k) {
+        destinations[k][0][lane] = values[k].x;
+        destinations[k][1][lane] = values[k].y;
+        destinations[k][2][lane] = values[k].z;
+    }
+    const auto size = [](StrikePoint<float> v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); };
+    pack.parallelLimit[lane] = kNearParallelShare * (size(values[1]) * size(values[2]));
+    pack.face[lane] = face;
+}
+
+// A ray's origin and direction in every lane of Lanes.
+template <typename Lanes>
+struct PackRay {
+    static_assert(Lanes::kCount == kPackWidth);
+
+    StrikePoint<Lanes> origin;
+    StrikePoint<Lanes> direction;
+    Lanes directionSize;  // the sum of the direction's |components|
+
+    PackRay(Vec3 o, Vec3 d)
+        : origin{Lanes(o.x), Lanes(o.y), Lanes(o.z)},
+          direction{Lanes(d.x), Lanes(d.y), Lanes(d.z)},
+          directionSize(std::fabs(d.x) + std::fabs(d.y) + std::fabs(d.z))
+    {
+    }
+};
+
+// strikeTriangles on every lane: bit i set when lane i is struck, its distance in t[i] (t is
+// 32-byte aligned). nearParallel gets bit i set when the ray runs nearly in lane i's plane
+// (see ModelBvh.h).
+template <typename Lanes>
+unsigned strikePack(const TrianglePack& pack, const PackRay<Lanes>& ray, float* t, unsigned& nearParallel)
+{
+    auto lanes = [](const float(&point)[3][kPackWidth]) {
+        return StrikePoint<Lanes>{Lanes::load(point[0]), Lanes::load(point[1]), Lanes::load(point[2])};
+    };
+    Lanes hitT;
+    Lanes det;
+    const unsigned struck = laneBits(strikeTrianglesByEdges(lanes(pack.corner), lanes(pack.edge[0]),
+                                                            lanes(pack.edge[1]), ray.origin, ray.direction, hitT, det));
+    const Lanes limit = Lanes::load(pack.parallelLimit) * ray.directionSize;
+    nearParallel = laneBits(both(det <= limit, Lanes(0.0f) - det <= limit));
+    if (struck != 0) {
+        hitT.store(t);
+    }
+    return struck;
+}
