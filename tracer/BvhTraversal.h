@@ -20,7 +20,8 @@ struct NearestFace {
     float t = std::numeric_limits<float>::infinity();
     float reach = std::numeric_limits<float>::infinity();  // t * kEntrySlack: boxes entered beyond it are skipped
     std::uint32_t face = TrianglePack::kNoFace;
-    bool nearlyInAPlane = false;  // the ray runs nearly in the plane of a face it was tested on
+    // Not 0 when the ray runs nearly in the plane of a face it was tested on (the lanes' bits).
+    unsigned nearlyInAPlane = 0;
     PackRay<Lanes> ray;
 
     NearestFace(Vec3 origin, Vec3 direction) : ray(origin, direction) {}
@@ -30,7 +31,7 @@ struct NearestFace {
         alignas(32) float hitT[kPackWidth];
         unsigned nearParallel = 0;
         const unsigned struckLanes = strikePack(pack, ray, hitT, nearParallel);
-        nearlyInAPlane = nearlyInAPlane || nearParallel != 0;
+        nearlyInAPlane |= nearParallel;
         for (unsigned struck = struckLanes; struck != 0; struck &= struck - 1) {
             const int lane = std::countr_zero(struck);
             const std::uint32_t candidate = pack.face[lane];
@@ -124,7 +125,7 @@ std::optional<HitRecord> ModelBvh::nearestHit(Vec3 origin, Vec3 direction, const
         }
     }
 
-    if (nearest.nearlyInAPlane) {
+    if (nearest.nearlyInAPlane != 0) {
         return std::nullopt;
     }
     return nearest.record();

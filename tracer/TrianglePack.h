@@ -83,9 +83,11 @@ struct PackRay {
 
 // strikeTriangles on every lane: bit i set when lane i is struck, its distance in t[i] (t is
 // 32-byte aligned). nearParallel gets bit i set when the ray runs nearly in lane i's plane
-// (see ModelBvh.h).
+// (see ModelBvh.h). Always inlined: the compilers leave it a call, which measured about 4 %
+// slower on the default scene's rays.
 template <typename Lanes>
-unsigned strikePack(const TrianglePack& pack, const PackRay<Lanes>& ray, float* t, unsigned& nearParallel)
+[[gnu::always_inline]] inline unsigned strikePack(const TrianglePack& pack, const PackRay<Lanes>& ray, float* t,
+                                                  unsigned& nearParallel)
 {
     auto lanes = [](const float(&point)[3][kPackWidth]) {
         return StrikePoint<Lanes>{Lanes::load(point[0]), Lanes::load(point[1]), Lanes::load(point[2])};
