@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -208,4 +209,41 @@ TEST(SearchAgreement, EveryFaceSearchIsBruteForceOnEveryRayEvenInFacePlanes)
     }
     EXPECT_EQ(differing, 0u);
     EXPECT_GT(inFacePlanes, 0u);
+}
+
+TEST(SearchAgreement, EveryPathRendersTheSamePicture)
+{
+    // The shipped scene, small, once on each path the processor runs: the same bits everywhere.
+    const std::vector<SearchPath> paths = runningSearchPaths();
+    if (paths.size() < 2) {
+        GTEST_SKIP() << "only one search path runs on this processor";
+    }
+    const auto scene = loadScene(shippedModelPath());
+    ASSERT_TRUE(scene->hasModelMesh());
+    std::vector<std::vector<Vec3>> pictures;
+    for (SearchPath path : paths) {
+        Renderer renderer = makeRenderer(*scene, {.posX = "0",
+                                                  .posY = "4",
+                                                  .posZ = "40",
+                                                  .forwardX = "0",
+                                                  .forwardY = "-0.4",
+                                                  .forwardZ = "-1",
+                                                  .angleX = "1.34948194",
+                                                  .angleY = "1.08083904",
+                                                  .width = "96",
+                                                  .height = "71",
+                                                  .maxDepth = "8",
+                                                  .minEnergy = "0.000001"});
+        renderer.m_searchPath = path;
+        renderer.render();
+        pictures.push_back(renderer.m_framebuffer);
+    }
+    for (std::size_t i = 1; i < pictures.size(); ++i) {
+        ASSERT_EQ(pictures[i].size(), pictures[0].size());
+        std::size_t differing = 0;
+        for (std::size_t pixel = 0; pixel < pictures[0].size(); ++pixel) {
+            differing += std::memcmp(&pictures[i][pixel], &pictures[0][pixel], sizeof(Vec3)) != 0;
+        }
+        EXPECT_EQ(differing, 0u);
+    }
 }
