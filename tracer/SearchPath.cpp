@@ -7,7 +7,9 @@ bool searchPathRuns(SearchPath path)
             return true;
         case SearchPath::Avx:
 #if LUMORA_AVX_SEARCH
-            // GCC's and clang's check includes the operating system's saving of the AVX registers.
+            // The check includes the operating system's saving of the AVX registers. Detection
+            // runs before main by itself; started here, it also serves a caller that runs earlier.
+            __builtin_cpu_init();
             return __builtin_cpu_supports("avx");
 #else
             return false;
