@@ -16,7 +16,8 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 // A leaf is one TrianglePack: testing one triangle costs as much as a pack.
 constexpr std::uint32_t kMostLeafTriangles = kPackWidth;
-constexpr std::size_t kBinCount = 32;
+// On the default scene's rays 64 bins visit 2 % fewer nodes and leaves than 32; 128 no fewer.
+constexpr std::size_t kBinCount = 64;
 
 struct Box {
     std::array<float, 3> low{kInfinity, kInfinity, kInfinity};
