@@ -222,18 +222,7 @@ TEST(SearchAgreement, EveryPathRendersTheSamePicture)
     ASSERT_TRUE(scene->hasModelMesh());
     std::vector<std::vector<Vec3>> pictures;
     for (SearchPath path : paths) {
-        Renderer renderer = makeRenderer(*scene, {.posX = "0",
-                                                  .posY = "4",
-                                                  .posZ = "40",
-                                                  .forwardX = "0",
-                                                  .forwardY = "-0.4",
-                                                  .forwardZ = "-1",
-                                                  .angleX = "1.34948194",
-                                                  .angleY = "1.08083904",
-                                                  .width = "96",
-                                                  .height = "71",
-                                                  .maxDepth = "8",
-                                                  .minEnergy = "0.000001"});
+        Renderer renderer = makeRenderer(*scene, shippedSettingsAt(96, 71));
         renderer.m_searchPath = path;
         renderer.render();
         pictures.push_back(renderer.m_framebuffer);

@@ -36,19 +36,7 @@ TEST_P(ShippedSceneRays, BothSearchesGiveTheSameHits)
         scene = std::make_unique<Scene>((sourceDir() / "data" / "CrystalModel" / "Crystal.3DS").string());
     }
     ASSERT_TRUE(scene->hasModelMesh());
-    // The shipped settings: camera, view angles and limits, at this picture size.
-    const Renderer renderer = makeRenderer(*scene, {.posX = "0",
-                                                    .posY = "4",
-                                                    .posZ = "40",
-                                                    .forwardX = "0",
-                                                    .forwardY = "-0.4",
-                                                    .forwardZ = "-1",
-                                                    .angleX = "1.34948194",
-                                                    .angleY = "1.08083904",
-                                                    .width = std::to_string(kWidth),
-                                                    .height = std::to_string(kHeight),
-                                                    .maxDepth = "8",
-                                                    .minEnergy = "0.000001"});
+    const Renderer renderer = makeRenderer(*scene, shippedSettingsAt(kWidth, kHeight));
     std::vector<Ray> rays;
     for (std::uint32_t y = GetParam(); y < kHeight; y += kShares) {
         for (std::uint32_t x = 0; x < kWidth; ++x) {

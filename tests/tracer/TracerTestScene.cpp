@@ -46,6 +46,22 @@ Renderer makeRenderer(const Scene& scene, const SettingsValues& values)
     return Renderer(&scene, path.string());
 }
 
+SettingsValues shippedSettingsAt(std::uint32_t width, std::uint32_t height)
+{
+    return {.posX = "0",
+            .posY = "4",
+            .posZ = "40",
+            .forwardX = "0",
+            .forwardY = "-0.4",
+            .forwardZ = "-1",
+            .angleX = "1.34948194",
+            .angleY = "1.08083904",
+            .width = std::to_string(width),
+            .height = std::to_string(height),
+            .maxDepth = "8",
+            .minEnergy = "0.000001"};
+}
+
 std::string floatText(float value)
 {
     char text[32];

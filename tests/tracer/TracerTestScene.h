@@ -6,6 +6,7 @@
 #include "tests/support/SettingsFile.h"
 #include "tracer/Renderer.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,9 @@ std::unique_ptr<TracerTestScene> makeScene(const TestModel& model = {});
 
 // A renderer of the scene, set up through a settings file holding these values.
 Renderer makeRenderer(const Scene& scene, const SettingsValues& values);
+
+// The shipped settings (camera, view angles, limits) at another picture size.
+SettingsValues shippedSettingsAt(std::uint32_t width, std::uint32_t height);
 
 // The text that reads back as exactly this float.
 std::string floatText(float value);
