@@ -100,13 +100,14 @@ public:
         const float pad = largest * kPadShare;
         for (std::uint32_t face : m_faces) {
             const TriangleCorners corners = meshTriangleCorners(m_mesh, face);
+            const float facePad = paddingFor(corners, pad);
             Box box;
             for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
                 box.include({p.x, p.y, p.z});
             }
             for (int axis = 0; axis < 3; ++axis) {
-                box.low[axis] -= pad;
-                box.high[axis] += pad;
+                box.low[axis] -= facePad;
+                box.high[axis] += facePad;
             }
             m_boxes.push_back(box);
             m_centres.push_back({box.low[0] * 0.5f + box.high[0] * 0.5f, box.low[1] * 0.5f + box.high[1] * 0.5f,

@@ -69,9 +69,11 @@ RoomPacks::RoomPacks(const Scene& scene)
                 high = {kInfinity, kInfinity, kInfinity};
                 continue;
             }
+            const float facePad = paddingFor(corners, pad);
             for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
-                low = {std::min(low.x, p.x - pad), std::min(low.y, p.y - pad), std::min(low.z, p.z - pad)};
-                high = {std::max(high.x, p.x + pad), std::max(high.y, p.y + pad), std::max(high.z, p.z + pad)};
+                low = {std::min(low.x, p.x - facePad), std::min(low.y, p.y - facePad), std::min(low.z, p.z - facePad)};
+                high = {std::max(high.x, p.x + facePad), std::max(high.y, p.y + facePad),
+                        std::max(high.z, p.z + facePad)};
             }
         }
     }

@@ -131,6 +131,26 @@ TEST(SearchAgreement, DegenerateFacesStayOutOfTheTreeAndAgree)
     EXPECT_EQ(searchDisagreement(renderer, hardRays(*scene, 5)), "");
 }
 
+TEST(SearchAgreement, LongThinFacesAreNotSkippedWhereRoundingStrikesThem)
+{
+    // A face 92,000 long and about 12 wide (thinness 1.3e-4, just above the sliver limit) that
+    // the brute-force test strikes several units outside itself, with a box beside it: the
+    // thinner a face, the further its box must reach. Found by the search_agreement fuzzer.
+    TestModel model = boxModel({-10.0f, 0.0f, -10.0f}, {10.0f, 20.0f, 10.0f});
+    const auto first = static_cast<std::uint16_t>(model.vertices.size());
+    model.vertices.push_back({56647.2773f, 51015.2773f, 51015.2773f});
+    model.vertices.push_back({8.0f, 17.0f, 3.83982283e-32f});
+    model.vertices.push_back({8.60957776e-42f, 6.81935452e-21f, 7.3496563e-40f});
+    model.faces.push_back({first, static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2)});
+    const auto scene = makeScene(model);
+    const Renderer renderer = makeRenderer(*scene, {});
+    EXPECT_EQ(renderer.m_modelBvh.sliverCount(), 0u);
+    std::vector<Ray> rays = hardRays(*scene, 9);
+    rays.push_back({{-30.0f, 25.0f, 10.0f}, {0.406408548f, -0.880551875f, -0.243845135f}, false, 0.0f});
+    EXPECT_EQ(renderer.bruteForceNearestHit(rays.back()).kind, Model);
+    EXPECT_EQ(searchDisagreement(renderer, rays), "");
+}
+
 TEST(SearchAgreement, OverlappingAndRepeatedTrianglesKeepTheTieRules)
 {
     // A soup of random triangles, then the same triangles again in reverse order with their
