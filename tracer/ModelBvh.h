@@ -31,7 +31,8 @@ struct alignas(64) BvhNode {
 // Every triangle is still tested with the brute-force search's test (strikeTrianglesByEdges),
 // on the corners and edges it computes, a pack at a time, so t is bit for bit the same. What
 // keeps the answer the same:
-// - boxes padded well beyond the rounding of the box test and of the triangle test;
+// - boxes padded well beyond the rounding of the box test and of the triangle test, the pad
+//   of a thin face grown with its thinness (paddingFor);
 // - near-degenerate triangles (whose test can strike far outside their box) kept out of the
 //   tree and tested for every ray;
 // - a box is visited while its entry distance is at most the best t plus a slack, so that a
