@@ -97,10 +97,9 @@ public:
             return;
         }
 
-        const float pad = largest * kPadShare;
         for (std::uint32_t face : m_faces) {
             const TriangleCorners corners = meshTriangleCorners(m_mesh, face);
-            const float facePad = paddingFor(corners, pad);
+            const float facePad = paddingFor(corners, largest);
             Box box;
             for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
                 box.include({p.x, p.y, p.z});

@@ -83,13 +83,14 @@ inline bool isSliver(const TriangleCorners& corners)
 // the test strikes a triangle by about the float epsilon times the distance from the ray's origin
 // to the triangle's first corner, over the sine of the ray's angle to the plane times the
 // thinness: a thin triangle is struck further outside itself (a fuzzed triangle 92,000 long with
-// a thinness of 1.3e-4, met at 50 degrees, was struck beyond a pad of 3.5). basePad covers
-// triangles of kWellShapedThinness and more; a thinner one's pad grows in proportion, by at most
-// 1 / kSliverAreaRatio.
+// a thinness of 1.3e-4, met at 50 degrees, was struck beyond a pad of 3.5). kPadShare of the
+// largest coordinate covers triangles of kWellShapedThinness and more; a thinner one's pad
+// grows in proportion, by at most 1 / kSliverAreaRatio.
 inline constexpr double kWellShapedThinness = 0.5;
 
-inline float paddingFor(const TriangleCorners& corners, float basePad)
+inline float paddingFor(const TriangleCorners& corners, float largestCoordinate)
 {
+    const float basePad = largestCoordinate * kPadShare;
     const double thinness = triangleShape(corners).thinness;
     return thinness >= kWellShapedThinness ? basePad
                                            : static_cast<float>(double{basePad} * (kWellShapedThinness / thinness));

@@ -46,7 +46,6 @@ RoomPacks::RoomPacks(const Scene& scene)
         }
     }
     m_reach = largest * kReachFactor;
-    const float pad = largest * kPadShare;
 
     // Per pack the box of its triangles, padded; a pack holding a sliver gets a box every ray enters.
     std::vector<Vec3> lows;
@@ -69,7 +68,7 @@ RoomPacks::RoomPacks(const Scene& scene)
                 high = {kInfinity, kInfinity, kInfinity};
                 continue;
             }
-            const float facePad = paddingFor(corners, pad);
+            const float facePad = paddingFor(corners, largest);
             for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
                 low = {std::min(low.x, p.x - facePad), std::min(low.y, p.y - facePad), std::min(low.z, p.z - facePad)};
                 high = {std::max(high.x, p.x + facePad), std::max(high.y, p.y + facePad),

@@ -18,4 +18,15 @@ bool searchPathRuns(SearchPath path)
     return false;
 }
 
+std::vector<SearchPath> runningSearchPaths()
+{
+    std::vector<SearchPath> paths;
+    for (SearchPath path : {SearchPath::Portable, SearchPath::Avx}) {
+        if (searchPathRuns(path)) {
+            paths.push_back(path);
+        }
+    }
+    return paths;
+}
+
 SearchPath fastestSearchPath() { return searchPathRuns(SearchPath::Avx) ? SearchPath::Avx : SearchPath::Portable; }

@@ -2,6 +2,8 @@
 
 #include "tracer/HitRecord.h"
 
+#include <vector>
+
 struct Ray;
 class Renderer;
 
@@ -15,6 +17,8 @@ enum class SearchPath { Portable, Avx };
 bool searchPathRuns(SearchPath path);
 // Avx where it runs, else Portable.
 SearchPath fastestSearchPath();
+// Every path that this build and processor run, Portable first.
+std::vector<SearchPath> runningSearchPaths();
 
 // The accelerated search on each path; the Avx one only where searchPathRuns says so.
 HitRecord portableAcceleratedNearestHit(const Renderer& renderer, const Ray& ray);

@@ -164,24 +164,14 @@ bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray)
     return scene.hasModelMesh() && liesInAFacePlane(scene.modelMesh(), ray.origin - scene.m_modelPos, ray.direction);
 }
 
-std::vector<SearchPath> runningSearchPaths()
-{
-    std::vector<SearchPath> paths;
-    for (SearchPath path : {SearchPath::Portable, SearchPath::Avx}) {
-        if (searchPathRuns(path)) {
-            paths.push_back(path);
-        }
-    }
-    return paths;
-}
-
 std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>& rays)
 {
     std::size_t differing = 0;
     std::string first;
-    for (SearchPath path : runningSearchPaths()) {
-        for (const Ray& ray : rays) {
-            const HitRecord expected = renderer.bruteForceNearestHit(ray);
+    const std::vector<SearchPath> paths = runningSearchPaths();
+    for (const Ray& ray : rays) {
+        const HitRecord expected = renderer.bruteForceNearestHit(ray);
+        for (SearchPath path : paths) {
             const HitRecord actual = renderer.acceleratedNearestHit(ray, path);
             if (!sameRecord(expected, actual) && !liesInModelFacePlane(renderer, ray) && differing++ == 0) {
                 std::ostringstream text;

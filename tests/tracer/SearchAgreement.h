@@ -14,9 +14,6 @@ bool sameRecord(const HitRecord& a, const HitRecord& b);
 // Whether the ray lies in the plane of a model face to within rounding (liesInAFacePlane).
 bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray);
 
-// The accelerated search's paths that this build and processor run.
-std::vector<SearchPath> runningSearchPaths();
-
 // "" when the accelerated search, on every path that runs here, and the brute-force search give
 // the same record (t bit for bit, kind and index) for every ray that does not lie in the plane
 // of a model face to within rounding (liesInAFacePlane); otherwise how many records differ and
