@@ -118,6 +118,8 @@ public:
         }
 
         const std::uint32_t root = buildBinary(0, static_cast<std::uint32_t>(m_order.size()), 0);
+        m_collapses.resize(m_binary.size());
+        planCollapse(root);
         m_bvh.m_nodes.emplace_back();
         if (m_binary[root].isLeaf) {
             setChildren(0, {root});
@@ -244,34 +246,79 @@ private:
         return static_cast<std::uint32_t>(middle - m_order.begin());
     }
 
-    // Writes the wide node at position node for the binary inner node given: its children are
-    // the binary descendants reached by opening the largest inner child until there are
-    // kPackWidth.
-    void emit(std::uint32_t binary, std::uint32_t node)
+    // How a binary subtree becomes children of wide nodes, chosen by the surface-area heuristic:
+    // the expected visits of a ray, every wide node and every leaf counted alike, weighted by the
+    // area of its box. Opening an inner node saves its visit but takes more of its parent's slots.
+    struct Collapse {
+        // cost[i]: the subtree as at most i children of one wide node, i from 1 to kPackWidth.
+        std::array<double, kPackWidth + 1> cost{};
+        // For cost[i]: 0 for the subtree as one child (a leaf, or a wide node of its own), else
+        // how many of the i children come from the left half.
+        std::array<std::uint32_t, kPackWidth + 1> leftShare{};
+        // As a wide node of its own: how many of its children come from the left half.
+        std::uint32_t nodeLeftShare = 0;
+    };
+
+    void planCollapse(std::uint32_t binary)
     {
-        std::vector<std::uint32_t> children{m_binary[binary].left, m_binary[binary].right};
-        while (children.size() < kPackWidth) {
-            std::size_t widest = children.size();
-            double widestArea = -1.0;
-            for (std::size_t i = 0; i < children.size(); ++i) {
-                const BinaryNode& child = m_binary[children[i]];
-                if (!child.isLeaf && child.box.area() > widestArea) {
-                    widestArea = child.box.area();
-                    widest = i;
+        const BinaryNode& node = m_binary[binary];
+        Collapse& collapse = m_collapses[binary];
+        const double visit = node.box.area();
+        if (node.isLeaf) {
+            collapse.cost.fill(visit);
+            return;
+        }
+        planCollapse(node.left);
+        planCollapse(node.right);
+        const Collapse& left = m_collapses[node.left];
+        const Collapse& right = m_collapses[node.right];
+        // The cheapest way to give the two halves at most `children` slots together.
+        auto cheapestShare = [&](std::size_t children, std::uint32_t& leftShare) {
+            double cheapest = std::numeric_limits<double>::infinity();
+            for (std::size_t share = 1; share < children; ++share) {
+                const double cost = left.cost[share] + right.cost[children - share];
+                if (cost < cheapest) {
+                    cheapest = cost;
+                    leftShare = static_cast<std::uint32_t>(share);
                 }
             }
-            if (widest == children.size()) {
-                break;
-            }
-            const BinaryNode& opened = m_binary[children[widest]];
-            children[widest] = opened.left;
-            children.push_back(opened.right);
+            return cheapest;
+        };
+        collapse.cost[1] = visit + cheapestShare(kPackWidth, collapse.nodeLeftShare);
+        for (std::size_t children = 2; children <= kPackWidth; ++children) {
+            std::uint32_t share = 0;
+            const double opened = cheapestShare(children, share);
+            const bool open = opened < collapse.cost[1];
+            collapse.cost[children] = open ? opened : collapse.cost[1];
+            collapse.leftShare[children] = open ? share : 0;
         }
+    }
+
+    // Appends the at most `slots` children that the binary subtree becomes.
+    void collectChildren(std::uint32_t binary, std::size_t slots, std::vector<std::uint32_t>& children) const
+    {
+        const std::uint32_t leftShare = m_collapses[binary].leftShare[slots];
+        if (leftShare == 0) {
+            children.push_back(binary);
+            return;
+        }
+        collectChildren(m_binary[binary].left, leftShare, children);
+        collectChildren(m_binary[binary].right, slots - leftShare, children);
+    }
+
+    // Writes the wide node at position node for the binary inner node given.
+    void emit(std::uint32_t binary, std::uint32_t node)
+    {
+        std::vector<std::uint32_t> children;
+        const std::uint32_t leftShare = m_collapses[binary].nodeLeftShare;
+        collectChildren(m_binary[binary].left, leftShare, children);
+        collectChildren(m_binary[binary].right, kPackWidth - leftShare, children);
         setChildren(node, children);
     }
 
     void setChildren(std::uint32_t node, const std::vector<std::uint32_t>& children)
     {
+        setFarToNear(m_bvh.m_nodes[node], children);
         for (std::size_t slot = 0; slot < kPackWidth; ++slot) {
             Box box;
             std::uint32_t reference = BvhNode::kNoChild;  // an unused slot keeps the empty box
@@ -299,6 +346,33 @@ private:
         }
     }
 
+    // Per direction octant, the children far to near along the octant's diagonal, judged by the
+    // centres of their boxes; unused slots first.
+    void setFarToNear(BvhNode& node, const std::vector<std::uint32_t>& children) const
+    {
+        for (unsigned octant = 0; octant < 8; ++octant) {
+            std::array<double, kPackWidth> along{};
+            for (std::size_t slot = 0; slot < kPackWidth; ++slot) {
+                along[slot] = std::numeric_limits<double>::infinity();
+                if (slot < children.size()) {
+                    const Box& box = m_binary[children[slot]].box;
+                    along[slot] = 0.0;
+                    for (int axis = 0; axis < 3; ++axis) {
+                        const double centre = (double{box.low[axis]} + box.high[axis]) * 0.5;
+                        along[slot] += (octant >> axis & 1u) != 0 ? -centre : centre;
+                    }
+                }
+            }
+            std::array<std::uint8_t, kPackWidth> order{};
+            for (std::size_t slot = 0; slot < kPackWidth; ++slot) {
+                order[slot] = static_cast<std::uint8_t>(slot);
+            }
+            std::stable_sort(order.begin(), order.end(),
+                             [&](std::uint8_t a, std::uint8_t b) { return along[a] > along[b]; });
+            std::copy(order.begin(), order.end(), node.farToNear[octant]);
+        }
+    }
+
     ModelBvh& m_bvh;
     const LMesh& m_mesh;
     std::vector<std::uint32_t> m_faces;  // the tree's faces; the rest index into this
@@ -306,6 +380,7 @@ private:
     std::vector<std::array<float, 3>> m_centres;
     std::vector<std::uint32_t> m_order;
     std::vector<BinaryNode> m_binary;
+    std::vector<Collapse> m_collapses;  // one for each of m_binary
 };
 
 ModelBvh::ModelBvh(const Scene& scene)

@@ -19,6 +19,9 @@ struct alignas(64) BvhNode {
     // kLeafFlag set. An unused child has an empty box (low +infinity, high -infinity), which
     // no ray enters, and is kNoChild.
     std::uint32_t child[kPackWidth];
+    // The slots in the order a ray pushes them, farthest first, for each octant of directions
+    // (bit 0 set when the direction's x is negative, bit 1 for y, bit 2 for z).
+    std::uint8_t farToNear[8][kPackWidth];
 
     static constexpr std::uint32_t kLeafFlag = 0x80000000u;
     static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;
@@ -74,9 +77,10 @@ public:
 
     // Below this depth the build halves nodes instead of splitting them by cost, so a binary
     // tree over at most 2^32 faces is at most kDeepestCostSplit + 32 deep, and so is the
-    // collapsed tree. The traversal pushes at most kPackWidth - 1 entries a level.
+    // collapsed tree. The traversal leaves at most kPackWidth - 1 entries behind a level, and a
+    // node writes all its kPackWidth slots on top of them.
     static constexpr std::size_t kDeepestCostSplit = 40;
-    static constexpr std::size_t kStackCapacity = (kPackWidth - 1) * (kDeepestCostSplit + 32 + 1);
+    static constexpr std::size_t kStackCapacity = (kPackWidth - 1) * (kDeepestCostSplit + 32) + kPackWidth;
 
 private:
     friend class BvhBuilder;
