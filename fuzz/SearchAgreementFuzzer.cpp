@@ -124,8 +124,8 @@ bool sameRecord(const HitRecord& a, const HitRecord& b)
 }
 
 // One renderer for every input, set up once from a settings file: reading settings and measuring
-// stacks would be most of each run. Each input's scene and search structures are put in its
-// place as the renderer's set-up builds them.
+// stacks would be most of each run. Each input's scene takes its place through useScene, as in
+// the renderer's set-up.
 Renderer& rendererOf(const Scene& scene)
 {
     static const ScratchFolder folder;
@@ -137,9 +137,7 @@ Renderer& rendererOf(const Scene& scene)
             "<max_depth_ value=\"1\"/><min_energy_ value=\"0\"/></scene>";
         return Renderer(&scene, folder.write("scene_settings.xml", xml.data(), xml.size()).string());
     }();
-    renderer.m_scene = &scene;
-    renderer.m_modelBvh = ModelBvh(scene);
-    renderer.m_roomPacks = RoomPacks(scene);
+    renderer.useScene(&scene);
     return renderer;
 }
 

@@ -75,7 +75,7 @@ float halfAngleTangent(float fullAngle) { return static_cast<float>(std::tan(sta
 
 }  // namespace
 
-Renderer::Renderer(const Scene* scene, std::string settingsPath, std::optional<Resolution> resolution) : m_scene(scene)
+Renderer::Renderer(const Scene* scene, std::string settingsPath, std::optional<Resolution> resolution)
 {
     if (isSpecialFile(settingsPath)) {
         throw loadFailure(settingsPath, settingsPath);
@@ -107,9 +107,5 @@ Renderer::Renderer(const Scene* scene, std::string settingsPath, std::optional<R
     m_framebuffer = zeroFramebuffer(m_resolution);
     m_screenRight = m_right * halfAngleTangent(m_viewAngle.x);
     m_screenUp = m_up * halfAngleTangent(m_viewAngle.y);
-    // The accelerated search's structures; a renderer made only to read settings has no scene.
-    if (m_scene != nullptr) {
-        m_modelBvh = ModelBvh(*m_scene);
-        m_roomPacks = RoomPacks(*m_scene);
-    }
+    useScene(scene);
 }

@@ -3,10 +3,12 @@
 #include "maths/Vec3.h"
 #include "scene/Scene.h"
 #include "tracer/BoxPack.h"
+#include "tracer/CullingMargins.h"
 #include "tracer/HitRecord.h"
 #include "tracer/PackWidth.h"
 #include "tracer/TrianglePack.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -57,7 +59,16 @@ public:
     explicit ModelBvh(const Scene& scene);
 
     // Whether nearestHit gives the exact answer for this ray (origin in model coordinates).
-    bool covers(Vec3 origin, Vec3 direction) const;
+    // Inline: every ray asks, and as a call it took 3 % of the render in a profile.
+    bool covers(Vec3 origin, Vec3 direction) const
+    {
+        // Each test is false for NaN; infinities fail the range tests.
+        const float directionSize = largestMagnitude(direction);
+        return std::isfinite(direction.x) && std::isfinite(direction.y) && std::isfinite(direction.z) &&
+               std::isfinite(origin.x) && std::isfinite(origin.y) && std::isfinite(origin.z) &&
+               largestMagnitude(origin) <= m_reach && directionSize >= kShortestDirection &&
+               directionSize <= kLongestDirection;
+    }
     // The searches work on packs with the lane type Lanes (FloatLanes.h, AvxLanes.h); they are
     // defined in BvhTraversal.h, for the translation units that choose a lane type.
     //
@@ -84,6 +95,10 @@ public:
 
 private:
     friend class BvhBuilder;
+
+    // Directions far from unit length are left to brute force, so the box test stays in range.
+    static constexpr float kShortestDirection = 1e-10f;
+    static constexpr float kLongestDirection = 1e10f;
 
     std::vector<BvhNode> m_nodes;         // node 0 is the root
     std::vector<TrianglePack> m_leaves;   // one pack per leaf of the tree

@@ -4,6 +4,7 @@
 #include "maths/Vec3.h"
 #include "scene/Scene.h"
 #include "scene/TriangleList.h"
+#include "tracer/FaceNormals.h"
 #include "tracer/HitRecord.h"
 #include "tracer/ModelBvh.h"
 #include "tracer/RoomPacks.h"
@@ -54,6 +55,8 @@ public:
     HitRecord acceleratedNearestHit(const Ray& ray, SearchPath path) const;
     // Throws a std::string message when the picture cannot be written.
     void saveImage(std::string path) const;
+    // Points the renderer at scene and builds what the search and the shading keep of it.
+    void useScene(const Scene* scene);
 
     Vec3 m_pos{};
     Vec3 m_forward{};
@@ -67,9 +70,10 @@ public:
     Vec3 m_screenUp{};
     std::uint32_t max_depth_ = 0;
     float min_energy_ = 0.0f;
-    // The accelerated search's structures over m_scene, built with the renderer.
+    // Built from m_scene by useScene: the accelerated search's structures and the normals.
     ModelBvh m_modelBvh;
     RoomPacks m_roomPacks;
+    FaceNormals m_faceNormals;
     SearchPath m_searchPath = fastestSearchPath();
 
 private:

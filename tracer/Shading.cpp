@@ -1,6 +1,5 @@
 #include "tracer/Fresnel.h"
 #include "tracer/Renderer.h"
-#include "tracer/TriangleCorners.h"
 
 namespace {
 
@@ -35,10 +34,9 @@ struct FacingHit {
     float cosIncidence;  // dot(-direction, normal), never negative
 };
 
-FacingHit facingHit(const Ray& ray, float t, const TriangleCorners& corners)
+FacingHit facingHit(const Ray& ray, float t, Vec3 normal)
 {
     const Vec3 point = ray.origin + ray.direction * t;
-    Vec3 normal = triangleNormal(corners.p0, corners.p1, corners.p2);
     float c = dot(-ray.direction, normal);
     if (c < 0.0f) {
         normal = -normal;
@@ -123,7 +121,7 @@ Vec3 Renderer::shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t
         if (depth >= max_depth_) {
             return kBlack;
         }
-        const FacingHit facing = facingHit(ray, hit.t, listTriangleCorners(m_scene->m_mirror, hit.index));
+        const FacingHit facing = facingHit(ray, hit.t, m_faceNormals.mirror[hit.index]);
         // An ideal mirror: the reflection arrives without loss.
         return traceVisiting(reflectedRay(ray, facing, distance), depth + 1, visitRay);
     }
@@ -133,7 +131,7 @@ Vec3 Renderer::shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t
             return kBlack;
         }
         // Model coordinates give the normal: the placement is a pure translation.
-        const FacingHit facing = facingHit(ray, hit.t, meshTriangleCorners(m_scene->modelMesh(), hit.index));
+        const FacingHit facing = facingHit(ray, hit.t, m_faceNormals.model[hit.index]);
         const float refractionIndex = m_scene->m_refractionIndex;
         const float eta = ray.inside ? 1.0f / refractionIndex : refractionIndex;
         const SurfaceSplit split = fresnelSplit(facing.cosIncidence, eta);
