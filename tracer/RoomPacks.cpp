@@ -21,6 +21,14 @@ void setBox(BoxPack& boxes, std::size_t lane, Vec3 low, Vec3 high)
     }
 }
 
+// Whether the triangle lies in a plane of constant x, y or z.
+bool isAxisAligned(const TriangleCorners& corners)
+{
+    return (corners.p0.x == corners.p1.x && corners.p0.x == corners.p2.x) ||
+           (corners.p0.y == corners.p1.y && corners.p0.y == corners.p2.y) ||
+           (corners.p0.z == corners.p1.z && corners.p0.z == corners.p2.z);
+}
+
 }  // namespace
 
 RoomPacks::RoomPacks(const Scene& scene)
@@ -50,6 +58,7 @@ RoomPacks::RoomPacks(const Scene& scene)
     // Per pack the box of its triangles, padded; a pack holding a sliver gets a box every ray enters.
     std::vector<Vec3> lows;
     std::vector<Vec3> highs;
+    unsigned slantedCount = 0;
     for (const RoomSurface& surface : kRoomSurfaces) {
         const TriangleList& list = scene.*surface.list;
         for (std::size_t i = 0; i < list.triangles.size(); ++i) {
@@ -61,6 +70,13 @@ RoomPacks::RoomPacks(const Scene& scene)
             }
             const TriangleCorners corners = listTriangleCorners(list, i);
             setLane(m_packs.back(), static_cast<unsigned>(i % kPackWidth), corners, static_cast<std::uint32_t>(i));
+            if (!isAxisAligned(corners)) {
+                if (slantedCount % kPackWidth == 0) {
+                    m_slantedPacks.push_back(emptyPack());
+                }
+                setLane(m_slantedPacks.back(), slantedCount % kPackWidth, corners, static_cast<std::uint32_t>(i));
+                ++slantedCount;
+            }
             Vec3& low = lows.back();
             Vec3& high = highs.back();
             if (isSliver(corners)) {

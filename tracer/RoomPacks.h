@@ -28,7 +28,8 @@ public:
     bool holdsRoom() const { return m_holdsRoom; }
     // best, replaced by the room's nearest hit exactly as the brute-force search replaces it;
     // boxRay made from the same ray, with the lane type Lanes. Nothing when the ray runs nearly
-    // in the plane of a room triangle it met (see ModelBvh.h): brute force must answer it.
+    // in the plane of a room triangle it met, or of any slanted room triangle (see ModelBvh.h):
+    // brute force must answer it.
     template <typename Lanes>
     std::optional<HitRecord> withRoomSurfaces(const Ray& ray, const BoxRay<Lanes>& boxRay, HitRecord best) const;
 
@@ -37,7 +38,10 @@ public:
 
 private:
     std::vector<TrianglePack> m_packs;  // face holds the triangle's index within its surface
-    std::vector<BoxPack> m_boxes;       // pack p's box is lane p % kPackWidth of m_boxes[p / kPackWidth]
+    // The room's triangles that lie in no plane of constant x, y or z (the mirror's), which a
+    // ray lying in their plane may strike far outside their boxes.
+    std::vector<TrianglePack> m_slantedPacks;
+    std::vector<BoxPack> m_boxes;  // pack p's box is lane p % kPackWidth of m_boxes[p / kPackWidth]
     std::vector<HitKind> m_packKinds;
     // Rays from within this distance of the world's origin (per coordinate) may skip packs.
     float m_reach = 0.0f;
@@ -52,6 +56,15 @@ std::optional<HitRecord> RoomPacks::withRoomSurfaces(const Ray& ray, const BoxRa
     // is the nearest struck lane, the earliest at equal t. The room replaces the model's hit only
     // when strictly nearer, so a pack whose box starts beyond the best so far cannot matter.
     const PackRay<Lanes> packRay(ray.origin, ray.direction);
+    // In the plane of a slanted triangle, det and the test's quotients are rounding noise and it
+    // may strike the triangle at any distance, whether its box is entered or not. In a plane of
+    // constant x, y or z they stay true to the direction's small component across the plane, and
+    // with none the test strikes nothing: those triangles need no such check.
+    for (const TrianglePack& pack : m_slantedPacks) {
+        if (runsNearlyInPlanes(pack, packRay) != 0) {
+            return std::nullopt;
+        }
+    }
     // Far from the room the padding does not cover the rounding: every pack is tested.
     const bool useBoxes = largestMagnitude(ray.origin) <= m_reach;
     float bound = best.kind == None ? std::numeric_limits<float>::infinity() : best.t;
