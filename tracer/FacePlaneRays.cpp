@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -22,30 +24,65 @@ double size(Double3 v) { return std::sqrt(dot(v, v)); }
 // Far wider than float rounding (a few parts in 10^7), far narrower than any real grazing angle.
 constexpr double kTolerance = 1e-5;
 
+// A face's plane in double: a corner and the normal's direction and size.
+struct FacePlane {
+    Double3 corner;
+    Double3 normal;
+    double normalSize;
+};
+
+std::optional<FacePlane> facePlane(const LMesh& mesh, std::size_t face)
+{
+    const TriangleCorners corners = meshTriangleCorners(mesh, face);
+    const Double3 p0 = widen(corners.p0);
+    const Double3 normal = cross(widen(corners.p1) - p0, widen(corners.p2) - p0);
+    const double normalSize = size(normal);
+    if (!(normalSize > 0.0)) {
+        return std::nullopt;
+    }
+    return FacePlane{p0, normal, normalSize};
+}
+
+bool passesThrough(const FacePlane& plane, Double3 point)
+{
+    const Double3 toPoint = point - plane.corner;
+    const double off = std::fabs(dot(toPoint, plane.normal)) / plane.normalSize;
+    return off <= kTolerance * (1.0 + size(toPoint) + size(plane.corner));
+}
+
 }  // namespace
 
 bool liesInAFacePlane(const LMesh& mesh, Vec3 origin, Vec3 direction)
 {
-    const Double3 o = widen(origin);
     const Double3 d = widen(direction);
     const double directionSize = size(d);
     if (!(directionSize > 0.0)) {
         return false;
     }
     for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
-        const TriangleCorners corners = meshTriangleCorners(mesh, face);
-        const Double3 p0 = widen(corners.p0);
-        const Double3 normal = cross(widen(corners.p1) - p0, widen(corners.p2) - p0);
-        const double normalSize = size(normal);
-        if (!(normalSize > 0.0)) {
-            continue;
-        }
-        const Double3 toOrigin = o - p0;
-        const double along = std::fabs(dot(d, normal)) / (directionSize * normalSize);
-        const double off = std::fabs(dot(toOrigin, normal)) / normalSize;
-        if (along <= kTolerance && off <= kTolerance * (1.0 + size(toOrigin) + size(p0))) {
+        const std::optional<FacePlane> plane = facePlane(mesh, face);
+        if (plane && std::fabs(dot(d, plane->normal)) / (directionSize * plane->normalSize) <= kTolerance &&
+            passesThrough(*plane, widen(origin))) {
             return true;
         }
     }
     return false;
+}
+
+std::vector<TrianglePack> facesInPlanesThrough(const LMesh& mesh, Vec3 point)
+{
+    std::vector<TrianglePack> packs;
+    std::size_t count = 0;
+    for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
+        const std::optional<FacePlane> plane = facePlane(mesh, face);
+        if (plane && passesThrough(*plane, widen(point))) {
+            if (count % kPackWidth == 0) {
+                packs.push_back(emptyPack());
+            }
+            setLane(packs.back(), static_cast<unsigned>(count % kPackWidth), meshTriangleCorners(mesh, face),
+                    static_cast<std::uint32_t>(face));
+            ++count;
+        }
+    }
+    return packs;
 }

@@ -48,10 +48,11 @@ struct alignas(64) BvhNode {
 // - nor is a ray that runs nearly in the plane of a face the tree tests it on (along a slanted
 //   edge, or in a facet's plane, say): its det is then rounding noise, and the test may strike
 //   that face, or one beside it in the same plane, at any t, also outside the face's box.
-// Not covered: a ray lying in the plane of a slanted face to within rounding that meets no face
-// of that plane among those the tree tests, where the brute-force test strikes the face at a
-// distance the tree does not reach. (In an axis-aligned face's plane det is exactly 0, and
-// nothing is struck.)
+// Not covered here: a ray lying in the plane of a slanted face to within rounding that meets no
+// face of that plane among those the tree tests, where the brute-force test strikes the face at
+// a distance the tree does not reach. (In an axis-aligned face's plane det is exactly 0, and
+// nothing is struck.) The renderer covers such rays from its camera, checking them against the
+// faces whose planes pass through it (Renderer::m_facesThroughCamera).
 class ModelBvh {
 public:
     ModelBvh() = default;

@@ -74,6 +74,8 @@ public:
     ModelBvh m_modelBvh;
     RoomPacks m_roomPacks;
     FaceNormals m_faceNormals;
+    // The model's faces whose planes pass through m_pos (facesInPlanesThrough), usually none.
+    std::vector<TrianglePack> m_facesThroughCamera;
     SearchPath m_searchPath = fastestSearchPath();
 
 private:

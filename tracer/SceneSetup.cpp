@@ -1,5 +1,7 @@
 #include "tracer/Renderer.h"
 
+#include "tracer/FacePlaneRays.h"
+
 void Renderer::useScene(const Scene* scene)
 {
     m_scene = scene;
@@ -7,4 +9,7 @@ void Renderer::useScene(const Scene* scene)
     m_modelBvh = scene != nullptr ? ModelBvh(*scene) : ModelBvh();
     m_roomPacks = scene != nullptr ? RoomPacks(*scene) : RoomPacks();
     m_faceNormals = scene != nullptr ? faceNormalsOf(*scene) : FaceNormals();
+    m_facesThroughCamera = scene != nullptr && scene->hasModelMesh()
+                               ? facesInPlanesThrough(scene->modelMesh(), m_pos - scene->m_modelPos)
+                               : std::vector<TrianglePack>();
 }

@@ -234,6 +234,41 @@ TEST(SearchAgreement, RaysInTheMirrorPlaneAwayFromTheMirrorAgree)
     EXPECT_EQ(searchDisagreement(renderer, rays), "");
 }
 
+// The same for a model face: a camera placed in the plane of a slanted face sends rays along
+// that plane, which the test may strike the face with anywhere. Here the face is the mirror's
+// triangle moved into the model, and the camera stands where the fuzzed ray above started.
+TEST(SearchAgreement, CameraRaysInTheCameraPlaneOfASlantedFaceAgree)
+{
+    TestModel model = boxModel({-10.0f, 0.0f, -10.0f}, {10.0f, 20.0f, 10.0f});
+    const auto first = static_cast<std::uint16_t>(model.vertices.size());
+    model.vertices.push_back({0.0f, 30.0f, -20.0f});
+    model.vertices.push_back({0.0f, 10.0f, -20.0f});
+    model.vertices.push_back({20.0f, 30.0f, 0.0f});
+    model.faces.push_back({first, static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2)});
+    const auto scene = makeScene(model);
+    SettingsValues camera;
+    camera.posX = "20";
+    camera.posY = "-35";
+    camera.posZ = "0";
+    const Renderer renderer = makeRenderer(*scene, camera);
+    ASSERT_EQ(renderer.m_facesThroughCamera.size(), 1u);
+
+    std::size_t rays = 0;
+    std::size_t differing = 0;
+    for (const float tilt : {0.0f, 1e-18f, -1.73468873e-18f, 1e-12f, -1e-9f, 1e-7f}) {
+        for (const Vec3 along : {Vec3{0.0f, -1.0f, 0.0f}, Vec3{0.0f, 1.0f, 0.0f}, Vec3{1.0f, 0.25f, 1.0f},
+                                 Vec3{-1.0f, -0.5f, -1.0f}, Vec3{0.6f, 0.0f, 0.6f}, Vec3{-0.6f, 0.1f, -0.6f}}) {
+            const Ray ray{renderer.m_pos, {along.x + tilt, along.y, along.z}, false, 0.0f};
+            const HitRecord expected = renderer.bruteForceNearestHit(ray);
+            for (const SearchPath path : runningSearchPaths()) {
+                ++rays;
+                differing += sameRecord(expected, renderer.acceleratedNearestHit(ray, path)) ? 0 : 1;
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0u) << "of " << rays;
+}
+
 TEST(SearchAgreement, EveryFaceSearchIsBruteForceOnEveryRayEvenInFacePlanes)
 {
     // The answer for the rays that the tree refuses: no ray left out, those lying in face
