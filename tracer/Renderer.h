@@ -55,7 +55,8 @@ public:
     HitRecord acceleratedNearestHit(const Ray& ray, SearchPath path) const;
     // Throws a std::string message when the picture cannot be written.
     void saveImage(std::string path) const;
-    // Points the renderer at scene and builds what the search and the shading keep of it.
+    // Points the renderer at scene and builds what the search and the shading keep of it, for
+    // the camera (m_pos) as it stands.
     void useScene(const Scene* scene);
 
     Vec3 m_pos{};
