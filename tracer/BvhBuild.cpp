@@ -61,11 +61,8 @@ template <typename FaceOf>
 void appendPacks(std::vector<TrianglePack>& packs, const LMesh& mesh, std::size_t count, FaceOf faceOf)
 {
     for (std::size_t i = 0; i < count; ++i) {
-        if (i % kPackWidth == 0) {
-            packs.push_back(emptyPack());
-        }
         const std::uint32_t face = faceOf(i);
-        setLane(packs.back(), static_cast<unsigned>(i % kPackWidth), meshTriangleCorners(mesh, face), face);
+        appendLane(packs, i, meshTriangleCorners(mesh, face), face);
     }
 }
 

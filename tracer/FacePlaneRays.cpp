@@ -54,6 +54,7 @@ bool passesThrough(const FacePlane& plane, Double3 point)
 
 bool liesInAFacePlane(const LMesh& mesh, Vec3 origin, Vec3 direction)
 {
+    const Double3 o = widen(origin);
     const Double3 d = widen(direction);
     const double directionSize = size(d);
     if (!(directionSize > 0.0)) {
@@ -62,7 +63,7 @@ bool liesInAFacePlane(const LMesh& mesh, Vec3 origin, Vec3 direction)
     for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
         const std::optional<FacePlane> plane = facePlane(mesh, face);
         if (plane && std::fabs(dot(d, plane->normal)) / (directionSize * plane->normalSize) <= kTolerance &&
-            passesThrough(*plane, widen(origin))) {
+            passesThrough(*plane, o)) {
             return true;
         }
     }
@@ -71,17 +72,13 @@ bool liesInAFacePlane(const LMesh& mesh, Vec3 origin, Vec3 direction)
 
 std::vector<TrianglePack> facesInPlanesThrough(const LMesh& mesh, Vec3 point)
 {
+    const Double3 p = widen(point);
     std::vector<TrianglePack> packs;
     std::size_t count = 0;
     for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
         const std::optional<FacePlane> plane = facePlane(mesh, face);
-        if (plane && passesThrough(*plane, widen(point))) {
-            if (count % kPackWidth == 0) {
-                packs.push_back(emptyPack());
-            }
-            setLane(packs.back(), static_cast<unsigned>(count % kPackWidth), meshTriangleCorners(mesh, face),
-                    static_cast<std::uint32_t>(face));
-            ++count;
+        if (plane && passesThrough(*plane, p)) {
+            appendLane(packs, count++, meshTriangleCorners(mesh, face), static_cast<std::uint32_t>(face));
         }
     }
     return packs;

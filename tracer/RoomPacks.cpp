@@ -58,7 +58,7 @@ RoomPacks::RoomPacks(const Scene& scene)
     // Per pack the box of its triangles, padded; a pack holding a sliver gets a box every ray enters.
     std::vector<Vec3> lows;
     std::vector<Vec3> highs;
-    unsigned slantedCount = 0;
+    std::size_t slantedCount = 0;
     for (const RoomSurface& surface : kRoomSurfaces) {
         const TriangleList& list = scene.*surface.list;
         for (std::size_t i = 0; i < list.triangles.size(); ++i) {
@@ -71,11 +71,7 @@ RoomPacks::RoomPacks(const Scene& scene)
             const TriangleCorners corners = listTriangleCorners(list, i);
             setLane(m_packs.back(), static_cast<unsigned>(i % kPackWidth), corners, static_cast<std::uint32_t>(i));
             if (!isAxisAligned(corners)) {
-                if (slantedCount % kPackWidth == 0) {
-                    m_slantedPacks.push_back(emptyPack());
-                }
-                setLane(m_slantedPacks.back(), slantedCount % kPackWidth, corners, static_cast<std::uint32_t>(i));
-                ++slantedCount;
+                appendLane(m_slantedPacks, slantedCount++, corners, static_cast<std::uint32_t>(i));
             }
             Vec3& low = lows.back();
             Vec3& high = highs.back();

@@ -6,8 +6,10 @@
 #include "tracer/TriangleStrike.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 // Up to kPackWidth triangles side by side, tested together: corner[axis][lane] is coordinate
 // axis of the triangle's first corner p0 and edge[0] (edge[1]) holds p1 - p0 (p2 - p0), all as
@@ -62,6 +64,17 @@ inline void setLane(TrianglePack& pack, unsigned lane, const TriangleCorners& co
     const auto size = [](StrikePoint<float> v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); };
     pack.parallelLimit[lane] = kNearParallelShare * (size(values[1]) * size(values[2]));
     pack.face[lane] = face;
+}
+
+// Puts the triangle in the next lane of packs, which hold `filled` lanes so far, starting a new
+// pack whenever the last one is full.
+inline void appendLane(std::vector<TrianglePack>& packs, std::size_t filled, const TriangleCorners& corners,
+                       std::uint32_t face)
+{
+    if (filled % kPackWidth == 0) {
+        packs.push_back(emptyPack());
+    }
+    setLane(packs.back(), static_cast<unsigned>(filled % kPackWidth), corners, face);
 }
 
 // A ray's origin and direction in every lane of Lanes.
