@@ -48,8 +48,11 @@ private:
     bool m_holdsRoom = false;
 };
 
+// Always inlined into the search that calls it, with the model's (see BvhTraversal.h).
 template <typename Lanes>
-std::optional<HitRecord> RoomPacks::withRoomSurfaces(const Ray& ray, const BoxRay<Lanes>& boxRay, HitRecord best) const
+[[gnu::always_inline]] inline std::optional<HitRecord> RoomPacks::withRoomSurfaces(const Ray& ray,
+                                                                                   const BoxRay<Lanes>& boxRay,
+                                                                                   HitRecord best) const
 {
     // Lanes follow the brute-force search's order, and it keeps the first of equally near
     // triangles within a surface and the earlier of equally near surfaces: so the room's answer
