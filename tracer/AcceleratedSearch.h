@@ -1,31 +1,46 @@
 #pragma once
 
-// The accelerated nearest-hit search, written once for any lane type; PortableSearch.cpp and
-// AvxSearch.cpp build it for theirs (see SearchPath.h).
+// The accelerated nearest-hit search, written once for any lane type; PortableSearch.cpp,
+// AvxSearch.cpp and Avx512Search.cpp build it for theirs (see SearchPath.h).
 
 #include "maths/Ray.h"
 #include "maths/Vec3.h"
 #include "tracer/BoxPack.h"
 #include "tracer/BvhTraversal.h"
 #include "tracer/HitRecord.h"
+#include "tracer/PackWidth.h"
+#include "tracer/PackedScene.h"
 #include "tracer/Renderer.h"
 #include "tracer/RoomPacks.h"
 #include "tracer/TrianglePack.h"
 
 #include <optional>
 
+// The renderer's structures for the packs of Lanes. (Named after Lanes, like everything that a
+// file built for wider instructions instantiates: see AvxSearch.cpp.)
+template <typename Lanes>
+const PackedScene<Lanes::kCount>& packedSceneFor(const Renderer& renderer)
+{
+    if constexpr (Lanes::kCount == kWidePackWidth) {
+        return renderer.m_widePackedScene;
+    } else {
+        return renderer.m_packedScene;
+    }
+}
+
 // Whether the ray starts at the camera and runs nearly in the plane of a model face through the
 // camera, which the tree may never meet (see ModelBvh.h); origin in model coordinates.
 template <typename Lanes>
 bool runsInAPlaneThroughTheCamera(const Renderer& renderer, const Ray& ray, Vec3 origin)
 {
+    const auto& facesThroughCamera = packedSceneFor<Lanes>(renderer).facesThroughCamera;
     const Vec3 camera = renderer.m_pos;
-    if (renderer.m_facesThroughCamera.empty() || ray.origin.x != camera.x || ray.origin.y != camera.y ||
+    if (facesThroughCamera.empty() || ray.origin.x != camera.x || ray.origin.y != camera.y ||
         ray.origin.z != camera.z) {
         return false;
     }
     const PackRay<Lanes> packRay(origin, ray.direction);
-    for (const TrianglePack& pack : renderer.m_facesThroughCamera) {
+    for (const auto& pack : facesThroughCamera) {
         if (runsNearlyInPlanes(pack, packRay) != 0) {
             return true;
         }
@@ -37,18 +52,18 @@ template <typename Lanes>
 HitRecord acceleratedNearestHitWith(const Renderer& renderer, const Ray& ray)
 {
     const Scene& scene = *renderer.m_scene;
-    const ModelBvh& bvh = renderer.m_modelBvh;
+    const PackedScene<Lanes::kCount>& packed = packedSceneFor<Lanes>(renderer);
     const Vec3 origin = ray.origin - scene.m_modelPos;
-    if (!bvh.covers(origin, ray.direction) || !renderer.m_roomPacks.holdsRoom()) {
+    if (!packed.modelBvh.covers(origin, ray.direction) || !packed.roomPacks.holdsRoom()) {
         return renderer.bruteForceNearestHit(ray);
     }
     // The room's box test reuses the model's inverse direction: the same divisions.
     const BoxRay<Lanes> modelRay(origin, ray.direction);
-    const std::optional<HitRecord> modelHit = bvh.nearestHit(origin, ray.direction, modelRay);
+    const std::optional<HitRecord> modelHit = packed.modelBvh.nearestHit(origin, ray.direction, modelRay);
     const HitRecord model = modelHit && !runsInAPlaneThroughTheCamera<Lanes>(renderer, ray, origin)
                                 ? *modelHit
-                                : bvh.template everyFaceNearestHit<Lanes>(origin, ray.direction);
+                                : packed.modelBvh.template everyFaceNearestHit<Lanes>(origin, ray.direction);
     const std::optional<HitRecord> hit =
-        renderer.m_roomPacks.withRoomSurfaces(ray, BoxRay<Lanes>(modelRay, ray.origin), model);
+        packed.roomPacks.withRoomSurfaces(ray, BoxRay<Lanes>(modelRay, ray.origin), model);
     return hit ? *hit : withRoomSurfaces(scene, ray, model);
 }

@@ -6,28 +6,32 @@
 #include <cmath>
 #include <cstddef>
 
-// kPackWidth axis-aligned boxes side by side, so that one vector instruction handles one
-// coordinate of all of them. An empty box (low +infinity, high -infinity) is entered by no ray.
-struct alignas(32) BoxPack {
-    float low[3][kPackWidth];   // low[axis][box]
-    float high[3][kPackWidth];  // high[axis][box]
+// Width axis-aligned boxes side by side, so that one vector instruction handles one coordinate
+// of all of them. An empty box (low +infinity, high -infinity) is entered by no ray. Aligned for
+// the register of Width floats that loads them.
+template <std::size_t Width>
+struct alignas(Width * sizeof(float)) BoxPackOf {
+    float low[3][Width];   // low[axis][box]
+    float high[3][Width];  // high[axis][box]
 };
 
-// A ray made ready for testing a BoxPack with the lane type Lanes: per axis the side it enters
-// each box by, and its origin and inverse direction in every lane.
+using BoxPack = BoxPackOf<kPackWidth>;
+
+// A ray made ready for testing a BoxPackOf<Lanes::kCount> with the lane type Lanes: per axis the
+// side it enters each box by, and its origin and inverse direction in every lane.
 template <typename Lanes>
 class BoxRay {
-    static_assert(Lanes::kCount == kPackWidth);
-
 public:
+    using Boxes = BoxPackOf<Lanes::kCount>;
+
     BoxRay(Vec3 origin, Vec3 direction)
         : m_start{Lanes(origin.x), Lanes(origin.y), Lanes(origin.z)},
           m_inverse{Lanes(1.0f / direction.x), Lanes(1.0f / direction.y), Lanes(1.0f / direction.z)}
     {
         const float components[3] = {direction.x, direction.y, direction.z};
         for (int axis = 0; axis < 3; ++axis) {
-            const std::size_t low = offsetof(BoxPack, low) + sizeof(BoxPack::low[0]) * axis;
-            const std::size_t high = offsetof(BoxPack, high) + sizeof(BoxPack::high[0]) * axis;
+            const std::size_t low = offsetof(Boxes, low) + sizeof(Boxes::low[0]) * axis;
+            const std::size_t high = offsetof(Boxes, high) + sizeof(Boxes::high[0]) * axis;
             // The low side first when the ray moves up.
             m_nearSide[axis] = std::signbit(components[axis]) ? high : low;
             m_farSide[axis] = std::signbit(components[axis]) ? low : high;
@@ -45,7 +49,7 @@ public:
     // Bit i set when the ray enters box i at a distance from 0 to reach; the entry distances in
     // entry. Where an axis gives NaN (the origin on a box side the ray runs along) the axis is
     // left out, which only widens the test.
-    unsigned entered(const BoxPack& boxes, float reach, Lanes& entry) const
+    unsigned entered(const Boxes& boxes, float reach, Lanes& entry) const
     {
         const auto* bytes = reinterpret_cast<const unsigned char*>(&boxes);
         auto side = [bytes](std::size_t offset) { return Lanes::load(reinterpret_cast<const float*>(bytes + offset)); };

@@ -14,8 +14,6 @@ namespace {
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-// A leaf is one TrianglePack: testing one triangle costs as much as a pack.
-constexpr std::uint32_t kMostLeafTriangles = kPackWidth;
 // On the default scene's rays 64 bins visit 2 % fewer nodes and leaves than 32; 128 no fewer.
 constexpr std::size_t kBinCount = 64;
 
@@ -57,8 +55,8 @@ struct Box {
 double costOf(std::uint32_t count) { return static_cast<double>((count + 3) / 4); }
 
 // Appends the given faces of the mesh as full packs.
-template <typename FaceOf>
-void appendPacks(std::vector<TrianglePack>& packs, const LMesh& mesh, std::size_t count, FaceOf faceOf)
+template <std::size_t Width, typename FaceOf>
+void appendPacks(std::vector<TrianglePackOf<Width>>& packs, const LMesh& mesh, std::size_t count, FaceOf faceOf)
 {
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint32_t face = faceOf(i);
@@ -68,10 +66,13 @@ void appendPacks(std::vector<TrianglePack>& packs, const LMesh& mesh, std::size_
 
 }  // namespace
 
-// Builds a binary tree by binned surface-area heuristic, then collapses it to kPackWidth-wide nodes.
+// Builds a binary tree by binned surface-area heuristic, then collapses it to Width-wide nodes.
+template <std::size_t Width>
 class BvhBuilder {
+    using Node = BvhNodeOf<Width>;
+
 public:
-    BvhBuilder(ModelBvh& bvh, const LMesh& mesh) : m_bvh(bvh), m_mesh(mesh) {}
+    BvhBuilder(ModelBvhOf<Width>& bvh, const LMesh& mesh) : m_bvh(bvh), m_mesh(mesh) {}
 
     void build()
     {
@@ -147,11 +148,12 @@ private:
         const std::uint32_t index = static_cast<std::uint32_t>(m_binary.size());
         m_binary.push_back({box, true, 0, 0, first, count});
 
-        if (count <= kMostLeafTriangles) {
+        // A leaf is one pack: testing one triangle costs as much as a pack.
+        if (count <= Width) {
             return index;
         }
         std::uint32_t middle = first;
-        if (depth < ModelBvh::kDeepestCostSplit) {
+        if (depth < ModelBvhOf<Width>::kDeepestCostSplit) {
             middle = costSplit(first, end, centreBox);
         }
         if (middle == first) {
@@ -247,11 +249,11 @@ private:
     // the expected visits of a ray, every wide node and every leaf counted alike, weighted by the
     // area of its box. Opening an inner node saves its visit but takes more of its parent's slots.
     struct Collapse {
-        // cost[i]: the subtree as at most i children of one wide node, i from 1 to kPackWidth.
-        std::array<double, kPackWidth + 1> cost{};
+        // cost[i]: the subtree as at most i children of one wide node, i from 1 to Width.
+        std::array<double, Width + 1> cost{};
         // For cost[i]: 0 for the subtree as one child (a leaf, or a wide node of its own), else
         // how many of the i children come from the left half.
-        std::array<std::uint32_t, kPackWidth + 1> leftShare{};
+        std::array<std::uint32_t, Width + 1> leftShare{};
         // As a wide node of its own: how many of its children come from the left half.
         std::uint32_t nodeLeftShare = 0;
     };
@@ -281,8 +283,8 @@ private:
             }
             return cheapest;
         };
-        collapse.cost[1] = visit + cheapestShare(kPackWidth, collapse.nodeLeftShare);
-        for (std::size_t children = 2; children <= kPackWidth; ++children) {
+        collapse.cost[1] = visit + cheapestShare(Width, collapse.nodeLeftShare);
+        for (std::size_t children = 2; children <= Width; ++children) {
             std::uint32_t share = 0;
             const double opened = cheapestShare(children, share);
             const bool open = opened < collapse.cost[1];
@@ -309,21 +311,21 @@ private:
         std::vector<std::uint32_t> children;
         const std::uint32_t leftShare = m_collapses[binary].nodeLeftShare;
         collectChildren(m_binary[binary].left, leftShare, children);
-        collectChildren(m_binary[binary].right, kPackWidth - leftShare, children);
+        collectChildren(m_binary[binary].right, Width - leftShare, children);
         setChildren(node, children);
     }
 
     void setChildren(std::uint32_t node, const std::vector<std::uint32_t>& children)
     {
         setFarToNear(m_bvh.m_nodes[node], children);
-        for (std::size_t slot = 0; slot < kPackWidth; ++slot) {
+        for (std::size_t slot = 0; slot < Width; ++slot) {
             Box box;
-            std::uint32_t reference = BvhNode::kNoChild;  // an unused slot keeps the empty box
+            std::uint32_t reference = Node::kNoChild;  // an unused slot keeps the empty box
             if (slot < children.size()) {
                 const BinaryNode& child = m_binary[children[slot]];
                 box = child.box;
                 if (child.isLeaf) {
-                    reference = BvhNode::kLeafFlag | static_cast<std::uint32_t>(m_bvh.m_leaves.size());
+                    reference = Node::kLeafFlag | static_cast<std::uint32_t>(m_bvh.m_leaves.size());
                     appendPacks(m_bvh.m_leaves, m_mesh, child.count,
                                 [&](std::size_t i) { return m_faces[m_order[child.first + i]]; });
                 } else {
@@ -331,13 +333,13 @@ private:
                     m_bvh.m_nodes.emplace_back();
                 }
             }
-            BvhNode& written = m_bvh.m_nodes[node];
+            Node& written = m_bvh.m_nodes[node];
             for (int axis = 0; axis < 3; ++axis) {
                 written.boxes.low[axis][slot] = box.low[axis];
                 written.boxes.high[axis][slot] = box.high[axis];
             }
             written.child[slot] = reference;
-            if (reference != BvhNode::kNoChild && (reference & BvhNode::kLeafFlag) == 0) {
+            if (reference != Node::kNoChild && (reference & Node::kLeafFlag) == 0) {
                 emit(children[slot], reference);
             }
         }
@@ -345,11 +347,11 @@ private:
 
     // Per direction octant, the children far to near along the octant's diagonal, judged by the
     // centres of their boxes; unused slots first.
-    void setFarToNear(BvhNode& node, const std::vector<std::uint32_t>& children) const
+    void setFarToNear(Node& node, const std::vector<std::uint32_t>& children) const
     {
         for (unsigned octant = 0; octant < 8; ++octant) {
-            std::array<double, kPackWidth> along{};
-            for (std::size_t slot = 0; slot < kPackWidth; ++slot) {
+            std::array<double, Width> along{};
+            for (std::size_t slot = 0; slot < Width; ++slot) {
                 along[slot] = std::numeric_limits<double>::infinity();
                 if (slot < children.size()) {
                     const Box& box = m_binary[children[slot]].box;
@@ -360,8 +362,8 @@ private:
                     }
                 }
             }
-            std::array<std::uint8_t, kPackWidth> order{};
-            for (std::size_t slot = 0; slot < kPackWidth; ++slot) {
+            std::array<std::uint8_t, Width> order{};
+            for (std::size_t slot = 0; slot < Width; ++slot) {
                 order[slot] = static_cast<std::uint8_t>(slot);
             }
             std::stable_sort(order.begin(), order.end(),
@@ -370,7 +372,7 @@ private:
         }
     }
 
-    ModelBvh& m_bvh;
+    ModelBvhOf<Width>& m_bvh;
     const LMesh& m_mesh;
     std::vector<std::uint32_t> m_faces;  // the tree's faces; the rest index into this
     std::vector<Box> m_boxes;
@@ -380,9 +382,13 @@ private:
     std::vector<Collapse> m_collapses;  // one for each of m_binary
 };
 
-ModelBvh::ModelBvh(const Scene& scene)
+template <std::size_t Width>
+ModelBvhOf<Width>::ModelBvhOf(const Scene& scene)
 {
     if (scene.hasModelMesh()) {
-        BvhBuilder(*this, scene.modelMesh()).build();
+        BvhBuilder<Width>(*this, scene.modelMesh()).build();
     }
 }
+
+template class ModelBvhOf<kPackWidth>;
+template class ModelBvhOf<kWidePackWidth>;

@@ -19,16 +19,16 @@ template <typename Lanes>
 struct NearestFace {
     float t = std::numeric_limits<float>::infinity();
     float reach = std::numeric_limits<float>::infinity();  // t * kEntrySlack: boxes entered beyond it are skipped
-    std::uint32_t face = TrianglePack::kNoFace;
+    std::uint32_t face = TrianglePackOf<Lanes::kCount>::kNoFace;
     // Not 0 when the ray runs nearly in the plane of a face it was tested on (the lanes' bits).
     unsigned nearlyInAPlane = 0;
     PackRay<Lanes> ray;
 
     NearestFace(Vec3 origin, Vec3 direction) : ray(origin, direction) {}
 
-    void consider(const TrianglePack& pack)
+    void consider(const TrianglePackOf<Lanes::kCount>& pack)
     {
-        alignas(32) float hitT[kPackWidth];
+        alignas(Lanes::kCount * sizeof(float)) float hitT[Lanes::kCount];
         unsigned nearParallel = 0;
         const unsigned struckLanes = strikePack(pack, ray, hitT, nearParallel);
         nearlyInAPlane |= nearParallel;
@@ -43,7 +43,10 @@ struct NearestFace {
         reach = t * kEntrySlack;
     }
 
-    HitRecord record() const { return face == TrianglePack::kNoFace ? HitRecord{} : HitRecord{t, Model, face}; }
+    HitRecord record() const
+    {
+        return face == TrianglePackOf<Lanes::kCount>::kNoFace ? HitRecord{} : HitRecord{t, Model, face};
+    }
 };
 
 struct StackEntry {
@@ -56,13 +59,15 @@ struct StackEntry {
 // Always inlined into the search that calls it (AcceleratedSearch.h), like the room's search:
 // as calls, whose AVX registers every call boundary spills, the two measured about 9 % slower on
 // the default scene's rays.
+template <std::size_t Width>
 template <typename Lanes>
-[[gnu::always_inline]] inline std::optional<HitRecord> ModelBvh::nearestHit(Vec3 origin, Vec3 direction,
-                                                                            const BoxRay<Lanes>& boxRay) const
+[[gnu::always_inline]] inline std::optional<HitRecord> ModelBvhOf<Width>::nearestHit(Vec3 origin, Vec3 direction,
+                                                                                     const BoxRay<Lanes>& boxRay) const
 {
+    static_assert(Lanes::kCount == Width);
     using bvh_traversal::StackEntry;
     bvh_traversal::NearestFace<Lanes> nearest(origin, direction);
-    for (const TrianglePack& pack : m_slivers) {
+    for (const Pack& pack : m_slivers) {
         nearest.consider(pack);
     }
 
@@ -74,22 +79,22 @@ template <typename Lanes>
         // The node or leaf visited next: the root, then what comes off the stack.
         std::uint32_t next = 0;
         for (;;) {
-            if ((next & BvhNode::kLeafFlag) == 0) {
+            if ((next & Node::kLeafFlag) == 0) {
                 // Every child whose box the ray enters goes on the stack, in the node's order for
                 // the ray's octant, so the nearest is usually on top. Every slot is written and
                 // only the entered ones kept: unpredictable branches here measured 14 % slower.
                 // An unused child's empty box is never entered.
-                const BvhNode& node = m_nodes[next];
+                const Node& node = m_nodes[next];
                 Lanes entry;
                 const unsigned entered = boxRay.entered(node.boxes, nearest.reach, entry);
-                alignas(32) float entries[kPackWidth];
+                alignas(Width * sizeof(float)) float entries[Width];
                 entry.store(entries);
                 for (const std::uint8_t slot : node.farToNear[octant]) {
                     stack[depth] = {node.child[slot], entries[slot]};
                     depth += (entered >> slot) & 1u;
                 }
             } else {
-                nearest.consider(m_leaves[next & ~BvhNode::kLeafFlag]);
+                nearest.consider(m_leaves[next & ~Node::kLeafFlag]);
             }
             // The next waiting box that may still hold a hit.
             while (depth > 0 && stack[depth - 1].entry > nearest.reach) {
@@ -108,12 +113,14 @@ template <typename Lanes>
     return nearest.record();
 }
 
+template <std::size_t Width>
 template <typename Lanes>
-HitRecord ModelBvh::everyFaceNearestHit(Vec3 origin, Vec3 direction) const
+HitRecord ModelBvhOf<Width>::everyFaceNearestHit(Vec3 origin, Vec3 direction) const
 {
+    static_assert(Lanes::kCount == Width);
     bvh_traversal::NearestFace<Lanes> nearest(origin, direction);
-    for (const std::vector<TrianglePack>* packs : {&m_slivers, &m_leaves}) {
-        for (const TrianglePack& pack : *packs) {
+    for (const std::vector<Pack>* packs : {&m_slivers, &m_leaves}) {
+        for (const Pack& pack : *packs) {
             nearest.consider(pack);
         }
     }

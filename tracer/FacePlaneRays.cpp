@@ -70,10 +70,11 @@ bool liesInAFacePlane(const LMesh& mesh, Vec3 origin, Vec3 direction)
     return false;
 }
 
-std::vector<TrianglePack> facesInPlanesThrough(const LMesh& mesh, Vec3 point)
+template <std::size_t Width>
+std::vector<TrianglePackOf<Width>> facesInPlanesThrough(const LMesh& mesh, Vec3 point)
 {
     const Double3 p = widen(point);
-    std::vector<TrianglePack> packs;
+    std::vector<TrianglePackOf<Width>> packs;
     std::size_t count = 0;
     for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
         const std::optional<FacePlane> plane = facePlane(mesh, face);
@@ -83,3 +84,6 @@ std::vector<TrianglePack> facesInPlanesThrough(const LMesh& mesh, Vec3 point)
     }
     return packs;
 }
+
+template std::vector<TrianglePackOf<kPackWidth>> facesInPlanesThrough(const LMesh& mesh, Vec3 point);
+template std::vector<TrianglePackOf<kWidePackWidth>> facesInPlanesThrough(const LMesh& mesh, Vec3 point);

@@ -4,6 +4,7 @@
 #include "model3ds/LMesh.h"
 #include "tracer/TrianglePack.h"
 
+#include <cstddef>
 #include <vector>
 
 // Whether a ray lies in the plane of one of the mesh's faces to within rounding: its direction
@@ -15,7 +16,9 @@
 bool liesInAFacePlane(const LMesh& mesh, Vec3 origin, Vec3 direction);
 
 // The faces whose planes pass through the point to within rounding, by the same measure, as
-// packs (point in the mesh's own coordinates). A ray from that point may run in one of those
-// planes, and the accelerated search cannot rely on meeting the face on its way: the renderer
-// finds these faces once for its camera and checks every camera ray against them.
-std::vector<TrianglePack> facesInPlanesThrough(const LMesh& mesh, Vec3 point);
+// packs of Width (point in the mesh's own coordinates; built for kPackWidth and
+// kWidePackWidth). A ray from that point may run in one of those planes, and the accelerated
+// search cannot rely on meeting the face on its way: the renderer finds these faces once for
+// its camera and checks every camera ray against them.
+template <std::size_t Width>
+std::vector<TrianglePackOf<Width>> facesInPlanesThrough(const LMesh& mesh, Vec3 point);

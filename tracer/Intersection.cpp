@@ -70,6 +70,9 @@ HitRecord Renderer::acceleratedNearestHit(const Ray& ray, SearchPath path) const
     if (path == SearchPath::Avx) {
         return avxAcceleratedNearestHit(*this, ray);
     }
+    if (path == SearchPath::Avx512) {
+        return avx512AcceleratedNearestHit(*this, ray);
+    }
 #else
     static_cast<void>(path);
 #endif

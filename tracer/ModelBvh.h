@@ -14,16 +14,17 @@
 #include <optional>
 #include <vector>
 
-// One node of a kPackWidth-wide bounding volume hierarchy: the boxes of its children side by side.
-struct alignas(64) BvhNode {
-    BoxPack boxes;
-    // An inner child is its node's position; a leaf child is its TrianglePack's position with
+// One node of a Width-wide bounding volume hierarchy: the boxes of its children side by side.
+template <std::size_t Width>
+struct alignas(64) BvhNodeOf {
+    BoxPackOf<Width> boxes;
+    // An inner child is its node's position; a leaf child is its leaf pack's position with
     // kLeafFlag set. An unused child has an empty box (low +infinity, high -infinity), which
     // no ray enters, and is kNoChild.
-    std::uint32_t child[kPackWidth];
+    std::uint32_t child[Width];
     // The slots in the order a ray pushes them, farthest first, for each octant of directions
     // (bit 0 set when the direction's x is negative, bit 1 for y, bit 2 for z).
-    std::uint8_t farToNear[8][kPackWidth];
+    std::uint8_t farToNear[8][Width];
 
     static constexpr std::uint32_t kLeafFlag = 0x80000000u;
     static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;
@@ -52,12 +53,19 @@ struct alignas(64) BvhNode {
 // face of that plane among those the tree tests, where the brute-force test strikes the face at
 // a distance the tree does not reach. (In an axis-aligned face's plane det is exactly 0, and
 // nothing is struck.) The renderer covers such rays from its camera, checking them against the
-// faces whose planes pass through it (Renderer::m_facesThroughCamera).
-class ModelBvh {
+// faces whose planes pass through it (PackedScene::facesThroughCamera).
+//
+// Width is the pack width of the search that reads it: nodes of Width children, leaves of one
+// pack of Width triangles.
+template <std::size_t Width>
+class ModelBvhOf {
 public:
-    ModelBvh() = default;
+    using Node = BvhNodeOf<Width>;
+    using Pack = TrianglePackOf<Width>;
+
+    ModelBvhOf() = default;
     // Over the scene's model mesh in model coordinates; empty when there is none.
-    explicit ModelBvh(const Scene& scene);
+    explicit ModelBvhOf(const Scene& scene);
 
     // Whether nearestHit gives the exact answer for this ray (origin in model coordinates).
     // Inline: every ray asks, and as a call it took 3 % of the render in a profile.
@@ -70,8 +78,9 @@ public:
                largestMagnitude(origin) <= m_reach && directionSize >= kShortestDirection &&
                directionSize <= kLongestDirection;
     }
-    // The searches work on packs with the lane type Lanes (FloatLanes.h, AvxLanes.h); they are
-    // defined in BvhTraversal.h, for the translation units that choose a lane type.
+    // The searches work on packs with a lane type Lanes of Width lanes (FloatLanes.h,
+    // AvxLanes.h, Avx512Lanes.h); they are defined in BvhTraversal.h, for the translation units
+    // that choose a lane type.
     //
     // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
     // coordinates, boxRay made from the same ray. Only for rays that covers accepts. Nothing
@@ -89,22 +98,26 @@ public:
 
     // Below this depth the build halves nodes instead of splitting them by cost, so a binary
     // tree over at most 2^32 faces is at most kDeepestCostSplit + 32 deep, and so is the
-    // collapsed tree. The traversal leaves at most kPackWidth - 1 entries behind a level, and a
-    // node writes all its kPackWidth slots on top of them.
+    // collapsed tree. The traversal leaves at most Width - 1 entries behind a level, and a
+    // node writes all its Width slots on top of them.
     static constexpr std::size_t kDeepestCostSplit = 40;
-    static constexpr std::size_t kStackCapacity = (kPackWidth - 1) * (kDeepestCostSplit + 32) + kPackWidth;
+    static constexpr std::size_t kStackCapacity = (Width - 1) * (kDeepestCostSplit + 32) + Width;
 
 private:
+    template <std::size_t>
     friend class BvhBuilder;
 
     // Directions far from unit length are left to brute force, so the box test stays in range.
     static constexpr float kShortestDirection = 1e-10f;
     static constexpr float kLongestDirection = 1e10f;
 
-    std::vector<BvhNode> m_nodes;         // node 0 is the root
-    std::vector<TrianglePack> m_leaves;   // one pack per leaf of the tree
-    std::vector<TrianglePack> m_slivers;  // the faces kept out of the tree
+    std::vector<Node> m_nodes;    // node 0 is the root
+    std::vector<Pack> m_leaves;   // one pack per leaf of the tree
+    std::vector<Pack> m_slivers;  // the faces kept out of the tree
     std::size_t m_sliverCount = 0;
     // Rays from within this distance of the model's origin (per coordinate) are covered.
     float m_reach = 0.0f;
 };
+
+using BvhNode = BvhNodeOf<kPackWidth>;
+using ModelBvh = ModelBvhOf<kPackWidth>;

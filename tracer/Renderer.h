@@ -6,8 +6,7 @@
 #include "scene/TriangleList.h"
 #include "tracer/FaceNormals.h"
 #include "tracer/HitRecord.h"
-#include "tracer/ModelBvh.h"
-#include "tracer/RoomPacks.h"
+#include "tracer/PackedScene.h"
 #include "tracer/SearchPath.h"
 
 #include <cstdint>
@@ -71,12 +70,11 @@ public:
     Vec3 m_screenUp{};
     std::uint32_t max_depth_ = 0;
     float min_energy_ = 0.0f;
-    // Built from m_scene by useScene: the accelerated search's structures and the normals.
-    ModelBvh m_modelBvh;
-    RoomPacks m_roomPacks;
+    // Built from m_scene by useScene: the accelerated search's structures for its portable and
+    // AVX paths and for its AVX-512 path, and the normals.
+    PackedScene<kPackWidth> m_packedScene;
+    PackedScene<kWidePackWidth> m_widePackedScene;
     FaceNormals m_faceNormals;
-    // The model's faces whose planes pass through m_pos (facesInPlanesThrough), usually none.
-    std::vector<TrianglePack> m_facesThroughCamera;
     SearchPath m_searchPath = fastestSearchPath();
 
 private:

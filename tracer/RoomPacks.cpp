@@ -11,7 +11,8 @@ namespace {
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-void setBox(BoxPack& boxes, std::size_t lane, Vec3 low, Vec3 high)
+template <std::size_t Width>
+void setBox(BoxPackOf<Width>& boxes, std::size_t lane, Vec3 low, Vec3 high)
 {
     const float lows[3] = {low.x, low.y, low.z};
     const float highs[3] = {high.x, high.y, high.z};
@@ -31,7 +32,8 @@ bool isAxisAligned(const TriangleCorners& corners)
 
 }  // namespace
 
-RoomPacks::RoomPacks(const Scene& scene)
+template <std::size_t Width>
+RoomPacksOf<Width>::RoomPacksOf(const Scene& scene)
 {
     std::size_t total = 0;
     for (const RoomSurface& surface : kRoomSurfaces) {
@@ -62,14 +64,14 @@ RoomPacks::RoomPacks(const Scene& scene)
     for (const RoomSurface& surface : kRoomSurfaces) {
         const TriangleList& list = scene.*surface.list;
         for (std::size_t i = 0; i < list.triangles.size(); ++i) {
-            if (i % kPackWidth == 0) {
-                m_packs.push_back(emptyPack());
+            if (i % Width == 0) {
+                m_packs.push_back(emptyPack<Width>());
                 m_packKinds.push_back(surface.kind);
                 lows.push_back({kInfinity, kInfinity, kInfinity});
                 highs.push_back({-kInfinity, -kInfinity, -kInfinity});
             }
             const TriangleCorners corners = listTriangleCorners(list, i);
-            setLane(m_packs.back(), static_cast<unsigned>(i % kPackWidth), corners, static_cast<std::uint32_t>(i));
+            setLane(m_packs.back(), static_cast<unsigned>(i % Width), corners, static_cast<std::uint32_t>(i));
             if (!isAxisAligned(corners)) {
                 appendLane(m_slantedPacks, slantedCount++, corners, static_cast<std::uint32_t>(i));
             }
@@ -89,12 +91,15 @@ RoomPacks::RoomPacks(const Scene& scene)
         }
     }
     for (std::size_t p = 0; p < m_packs.size(); ++p) {
-        if (p % kPackWidth == 0) {
+        if (p % Width == 0) {
             m_boxes.emplace_back();
-            for (std::size_t lane = 0; lane < kPackWidth; ++lane) {
+            for (std::size_t lane = 0; lane < Width; ++lane) {
                 setBox(m_boxes.back(), lane, {kInfinity, kInfinity, kInfinity}, {-kInfinity, -kInfinity, -kInfinity});
             }
         }
-        setBox(m_boxes.back(), p % kPackWidth, lows[p], highs[p]);
+        setBox(m_boxes.back(), p % Width, lows[p], highs[p]);
     }
 }
+
+template class RoomPacksOf<kPackWidth>;
+template class RoomPacksOf<kWidePackWidth>;

@@ -15,19 +15,20 @@
 #include <optional>
 #include <vector>
 
-// The room's triangles packed into TrianglePacks for the accelerated search, in the brute-force
+// The room's triangles packed Width to a pack for the accelerated search, in the brute-force
 // search's order: surface by surface as kRoomSurfaces lists them, each surface's triangles in
 // storage order, each pack within one surface. A pack is tested only when the ray enters its
 // padded box before the best hit so far. Built once from the scene, read-only afterwards.
-class RoomPacks {
+template <std::size_t Width>
+class RoomPacksOf {
 public:
-    RoomPacks() = default;
-    explicit RoomPacks(const Scene& scene);
+    RoomPacksOf() = default;
+    explicit RoomPacksOf(const Scene& scene);
 
     // Whether the room was small enough to pack; if not, it is searched by brute force.
     bool holdsRoom() const { return m_holdsRoom; }
     // best, replaced by the room's nearest hit exactly as the brute-force search replaces it;
-    // boxRay made from the same ray, with the lane type Lanes. Nothing when the ray runs nearly
+    // boxRay made from the same ray, with the lane type Lanes of Width lanes. Nothing when the ray runs nearly
     // in the plane of a room triangle it met, or of any slanted room triangle (see ModelBvh.h):
     // brute force must answer it.
     template <typename Lanes>
@@ -37,11 +38,13 @@ public:
     static constexpr std::size_t kMostTriangles = 64;
 
 private:
-    std::vector<TrianglePack> m_packs;  // face holds the triangle's index within its surface
+    using Pack = TrianglePackOf<Width>;
+
+    std::vector<Pack> m_packs;  // face holds the triangle's index within its surface
     // The room's triangles that lie in no plane of constant x, y or z (the mirror's), which a
     // ray lying in their plane may strike far outside their boxes.
-    std::vector<TrianglePack> m_slantedPacks;
-    std::vector<BoxPack> m_boxes;  // pack p's box is lane p % kPackWidth of m_boxes[p / kPackWidth]
+    std::vector<Pack> m_slantedPacks;
+    std::vector<BoxPackOf<Width>> m_boxes;  // pack p's box is lane p % Width of m_boxes[p / Width]
     std::vector<HitKind> m_packKinds;
     // Rays from within this distance of the world's origin (per coordinate) may skip packs.
     float m_reach = 0.0f;
@@ -49,11 +52,13 @@ private:
 };
 
 // Always inlined into the search that calls it, with the model's (see BvhTraversal.h).
+template <std::size_t Width>
 template <typename Lanes>
-[[gnu::always_inline]] inline std::optional<HitRecord> RoomPacks::withRoomSurfaces(const Ray& ray,
-                                                                                   const BoxRay<Lanes>& boxRay,
-                                                                                   HitRecord best) const
+[[gnu::always_inline]] inline std::optional<HitRecord> RoomPacksOf<Width>::withRoomSurfaces(const Ray& ray,
+                                                                                            const BoxRay<Lanes>& boxRay,
+                                                                                            HitRecord best) const
 {
+    static_assert(Lanes::kCount == Width);
     // Lanes follow the brute-force search's order, and it keeps the first of equally near
     // triangles within a surface and the earlier of equally near surfaces: so the room's answer
     // is the nearest struck lane, the earliest at equal t. The room replaces the model's hit only
@@ -63,7 +68,7 @@ template <typename Lanes>
     // may strike the triangle at any distance, whether its box is entered or not. In a plane of
     // constant x, y or z they stay true to the direction's small component across the plane, and
     // with none the test strikes nothing: those triangles need no such check.
-    for (const TrianglePack& pack : m_slantedPacks) {
+    for (const Pack& pack : m_slantedPacks) {
         if (runsNearlyInPlanes(pack, packRay) != 0) {
             return std::nullopt;
         }
@@ -76,13 +81,13 @@ template <typename Lanes>
     unsigned nearestLane = 0;
     for (std::size_t group = 0; group < m_boxes.size(); ++group) {
         Lanes entry;
-        unsigned entered = useBoxes ? boxRay.entered(m_boxes[group], bound * kEntrySlack, entry) : kEveryLane;
+        unsigned entered = useBoxes ? boxRay.entered(m_boxes[group], bound * kEntrySlack, entry) : kEveryLaneOf<Width>;
         for (; entered != 0; entered &= entered - 1) {
-            const std::size_t p = kPackWidth * group + static_cast<std::size_t>(std::countr_zero(entered));
+            const std::size_t p = Width * group + static_cast<std::size_t>(std::countr_zero(entered));
             if (p >= m_packs.size()) {
                 break;
             }
-            alignas(32) float t[kPackWidth];
+            alignas(Width * sizeof(float)) float t[Width];
             unsigned nearParallel = 0;
             const unsigned struckLanes = strikePack(m_packs[p], packRay, t, nearParallel);
             if (nearParallel != 0) {
@@ -106,3 +111,5 @@ template <typename Lanes>
     }
     return best;
 }
+
+using RoomPacks = RoomPacksOf<kPackWidth>;

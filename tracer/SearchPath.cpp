@@ -6,11 +6,12 @@ bool searchPathRuns(SearchPath path)
         case SearchPath::Portable:
             return true;
         case SearchPath::Avx:
+        case SearchPath::Avx512:
 #if LUMORA_AVX_SEARCH
-            // The check includes the operating system's saving of the AVX registers. Detection
-            // runs before main by itself; started here, it also serves a caller that runs earlier.
+            // The checks include the operating system's saving of the registers. Detection runs
+            // before main by itself; started here, it also serves a caller that runs earlier.
             __builtin_cpu_init();
-            return __builtin_cpu_supports("avx");
+            return path == SearchPath::Avx ? __builtin_cpu_supports("avx") : __builtin_cpu_supports("avx512f");
 #else
             return false;
 #endif
@@ -21,7 +22,7 @@ bool searchPathRuns(SearchPath path)
 std::vector<SearchPath> runningSearchPaths()
 {
     std::vector<SearchPath> paths;
-    for (SearchPath path : {SearchPath::Portable, SearchPath::Avx}) {
+    for (SearchPath path : {SearchPath::Portable, SearchPath::Avx, SearchPath::Avx512}) {
         if (searchPathRuns(path)) {
             paths.push_back(path);
         }
@@ -29,4 +30,17 @@ std::vector<SearchPath> runningSearchPaths()
     return paths;
 }
 
-SearchPath fastestSearchPath() { return searchPathRuns(SearchPath::Avx) ? SearchPath::Avx : SearchPath::Portable; }
+SearchPath fastestSearchPath() { return runningSearchPaths().back(); }
+
+const char* searchPathName(SearchPath path)
+{
+    switch (path) {
+        case SearchPath::Avx:
+            return "AVX";
+        case SearchPath::Avx512:
+            return "AVX-512";
+        case SearchPath::Portable:
+            break;
+    }
+    return "portable";
+}

@@ -7,21 +7,24 @@
 struct Ray;
 class Renderer;
 
-// The accelerated search is built for two lane types (AcceleratedSearch.h): the portable one,
-// two SSE2 registers a pack (plain floats off x86-64), and, in builds for x86-64, one AVX
-// register a pack. Both give exactly the same records; the render runs the fastest one the
-// processor has, chosen once.
-enum class SearchPath { Portable, Avx };
+// The accelerated search is built for three lane types (AcceleratedSearch.h): the portable one,
+// two SSE2 registers a pack of 8 (plain floats off x86-64), and, in builds for x86-64, one AVX
+// register a pack of 8 and one AVX-512 register a pack of 16, over a tree of its own. All give
+// exactly the same records; the render runs the fastest one the processor has, chosen once.
+enum class SearchPath { Portable, Avx, Avx512 };
 
 // Whether this build has the path and this processor can run it.
 bool searchPathRuns(SearchPath path);
-// Avx where it runs, else Portable.
+// The widest path that runs: Avx512, else Avx, else Portable.
 SearchPath fastestSearchPath();
 // Every path that this build and processor run, Portable first.
 std::vector<SearchPath> runningSearchPaths();
+// "portable", "AVX" or "AVX-512".
+const char* searchPathName(SearchPath path);
 
-// The accelerated search on each path; the Avx one only where searchPathRuns says so.
+// The accelerated search on each path; the Avx and Avx512 ones only where searchPathRuns says so.
 HitRecord portableAcceleratedNearestHit(const Renderer& renderer, const Ray& ray);
 #if LUMORA_AVX_SEARCH
 HitRecord avxAcceleratedNearestHit(const Renderer& renderer, const Ray& ray);
+HitRecord avx512AcceleratedNearestHit(const Renderer& renderer, const Ray& ray);
 #endif

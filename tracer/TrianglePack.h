@@ -11,24 +11,28 @@
 #include <limits>
 #include <vector>
 
-// Up to kPackWidth triangles side by side, tested together: corner[axis][lane] is coordinate
-// axis of the triangle's first corner p0 and edge[0] (edge[1]) holds p1 - p0 (p2 - p0), all as
-// the brute-force search reads and computes them. An unused lane is NaN throughout, which never
-// strikes, and has face kNoFace.
-struct alignas(32) TrianglePack {
-    float corner[3][kPackWidth];
-    float edge[2][3][kPackWidth];
+// Up to Width triangles side by side, tested together: corner[axis][lane] is coordinate axis of
+// the triangle's first corner p0 and edge[0] (edge[1]) holds p1 - p0 (p2 - p0), all as the
+// brute-force search reads and computes them. An unused lane is NaN throughout, which never
+// strikes, and has face kNoFace. Aligned for the register of Width floats that loads them.
+template <std::size_t Width>
+struct alignas(Width * sizeof(float)) TrianglePackOf {
+    float corner[3][Width];
+    float edge[2][3][Width];
     // kNearParallelShare times the product of the edges' sizes (sums of |components|): a ray
     // whose det is no larger, times the size of its direction, runs nearly in the plane.
-    float parallelLimit[kPackWidth];
-    std::uint32_t face[kPackWidth];
+    float parallelLimit[Width];
+    std::uint32_t face[Width];
 
     static constexpr std::uint32_t kNoFace = 0xFFFFFFFFu;
 };
 
-inline TrianglePack emptyPack()
+using TrianglePack = TrianglePackOf<kPackWidth>;
+
+template <std::size_t Width>
+TrianglePackOf<Width> emptyPack()
 {
-    TrianglePack pack;
+    TrianglePackOf<Width> pack;
     const float nan = std::numeric_limits<float>::quiet_NaN();
     for (auto& axis : pack.corner) {
         for (float& value : axis) {
@@ -46,16 +50,17 @@ inline TrianglePack emptyPack()
         limit = nan;
     }
     for (std::uint32_t& face : pack.face) {
-        face = TrianglePack::kNoFace;
+        face = TrianglePackOf<Width>::kNoFace;
     }
     return pack;
 }
 
-inline void setLane(TrianglePack& pack, unsigned lane, const TriangleCorners& corners, std::uint32_t face)
+template <std::size_t Width>
+void setLane(TrianglePackOf<Width>& pack, unsigned lane, const TriangleCorners& corners, std::uint32_t face)
 {
     const StrikePoint<float> p0 = strikePoint(corners.p0);
     const StrikePoint<float> values[3] = {p0, strikePoint(corners.p1) - p0, strikePoint(corners.p2) - p0};
-    float(*const destinations[3])[kPackWidth] = {pack.corner, pack.edge[0], pack.edge[1]};
+    float(*const destinations[3])[Width] = {pack.corner, pack.edge[0], pack.edge[1]};
     for (int k = 0; k < 3; ++k) {
         destinations[k][0][lane] = values[k].x;
         destinations[k][1][lane] = values[k].y;
@@ -68,20 +73,19 @@ inline void setLane(TrianglePack& pack, unsigned lane, const TriangleCorners& co
 
 // Puts the triangle in the next lane of packs, which hold `filled` lanes so far, starting a new
 // pack whenever the last one is full.
-inline void appendLane(std::vector<TrianglePack>& packs, std::size_t filled, const TriangleCorners& corners,
-                       std::uint32_t face)
+template <std::size_t Width>
+void appendLane(std::vector<TrianglePackOf<Width>>& packs, std::size_t filled, const TriangleCorners& corners,
+                std::uint32_t face)
 {
-    if (filled % kPackWidth == 0) {
-        packs.push_back(emptyPack());
+    if (filled % Width == 0) {
+        packs.push_back(emptyPack<Width>());
     }
-    setLane(packs.back(), static_cast<unsigned>(filled % kPackWidth), corners, face);
+    setLane(packs.back(), static_cast<unsigned>(filled % Width), corners, face);
 }
 
 // A ray's origin and direction in every lane of Lanes.
 template <typename Lanes>
 struct PackRay {
-    static_assert(Lanes::kCount == kPackWidth);
-
     StrikePoint<Lanes> origin;
     StrikePoint<Lanes> direction;
     Lanes directionSize;  // the sum of the direction's |components|
@@ -96,7 +100,7 @@ struct PackRay {
 
 // One corner or edge of every triangle of a pack, as lanes.
 template <typename Lanes>
-StrikePoint<Lanes> packLanes(const float (&point)[3][kPackWidth])
+StrikePoint<Lanes> packLanes(const float (&point)[3][Lanes::kCount])
 {
     return {Lanes::load(point[0]), Lanes::load(point[1]), Lanes::load(point[2])};
 }
@@ -104,7 +108,7 @@ StrikePoint<Lanes> packLanes(const float (&point)[3][kPackWidth])
 // Bit i set when the ray runs nearly in lane i's plane (see ModelBvh.h): det, as the triangle
 // test computes it, no larger than the lane's parallelLimit times the size of the direction.
 template <typename Lanes>
-unsigned nearParallelLanes(const TrianglePack& pack, const PackRay<Lanes>& ray, Lanes det)
+unsigned nearParallelLanes(const TrianglePackOf<Lanes::kCount>& pack, const PackRay<Lanes>& ray, Lanes det)
 {
     const Lanes limit = Lanes::load(pack.parallelLimit) * ray.directionSize;
     return laneBits(both(det <= limit, Lanes(0.0f) - det <= limit));
@@ -113,18 +117,18 @@ unsigned nearParallelLanes(const TrianglePack& pack, const PackRay<Lanes>& ray, 
 // The same for a ray that is not tested against the pack: only det is computed, in the test's
 // order.
 template <typename Lanes>
-unsigned runsNearlyInPlanes(const TrianglePack& pack, const PackRay<Lanes>& ray)
+unsigned runsNearlyInPlanes(const TrianglePackOf<Lanes::kCount>& pack, const PackRay<Lanes>& ray)
 {
     const Lanes det = dot(cross(ray.direction, packLanes<Lanes>(pack.edge[1])), packLanes<Lanes>(pack.edge[0]));
     return nearParallelLanes(pack, ray, det);
 }
 
 // strikeTriangles on every lane: bit i set when lane i is struck, its distance in t[i] (t is
-// 32-byte aligned); nearParallel gets nearParallelLanes. Always inlined: the compilers leave it
-// a call, which measured about 4 % slower on the default scene's rays.
+// aligned for Lanes::store); nearParallel gets nearParallelLanes. Always inlined: the compilers
+// leave it a call, which measured about 4 % slower on the default scene's rays.
 template <typename Lanes>
-[[gnu::always_inline]] inline unsigned strikePack(const TrianglePack& pack, const PackRay<Lanes>& ray, float* t,
-                                                  unsigned& nearParallel)
+[[gnu::always_inline]] inline unsigned strikePack(const TrianglePackOf<Lanes::kCount>& pack, const PackRay<Lanes>& ray,
+                                                  float* t, unsigned& nearParallel)
 {
     Lanes hitT;
     Lanes det;

@@ -43,7 +43,7 @@ TEST(ParallelRays, NeverStrikeATriangle)
         EXPECT_FALSE(strikeTriangle(kTriangle, parallel.origin, parallel.direction, t));
     }
     // The same test a pack at a time: no lane strikes either.
-    TrianglePack pack = emptyPack();
+    TrianglePack pack = emptyPack<kPackWidth>();
     for (unsigned lane = 0; lane < kPackWidth; ++lane) {
         setLane(pack, lane, kTriangle, lane);
     }
@@ -53,7 +53,7 @@ TEST(ParallelRays, NeverStrikeATriangle)
         unsigned nearParallel = 0;
         EXPECT_EQ(strikePack(pack, PackRay<PairedLanes>(parallel.origin, parallel.direction), t, nearParallel), 0u);
         // det is 0: every lane says the ray runs in its plane.
-        EXPECT_EQ(nearParallel, kEveryLane);
+        EXPECT_EQ(nearParallel, kEveryLaneOf<kPackWidth>);
     }
     // A ray that is not parallel still strikes the same corner.
     float t = 0.0f;

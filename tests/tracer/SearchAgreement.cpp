@@ -177,8 +177,8 @@ std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>&
                 std::ostringstream text;
                 text << " first for origin (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z
                      << "), direction (" << ray.direction.x << ", " << ray.direction.y << ", " << ray.direction.z
-                     << "): brute force " << describe(expected) << ", accelerated on the "
-                     << (path == SearchPath::Avx ? "AVX" : "portable") << " path " << describe(actual);
+                     << "): brute force " << describe(expected) << ", accelerated on the " << searchPathName(path)
+                     << " path " << describe(actual);
                 first = text.str();
             }
         }

@@ -127,7 +127,7 @@ TEST(SearchAgreement, DegenerateFacesStayOutOfTheTreeAndAgree)
     model.faces.insert(model.faces.end(), degenerate.begin(), degenerate.end());
     const auto scene = makeScene(model);
     const Renderer renderer = makeRenderer(*scene, {});
-    EXPECT_GE(renderer.m_modelBvh.sliverCount(), degenerate.size());
+    EXPECT_GE(renderer.m_packedScene.modelBvh.sliverCount(), degenerate.size());
     EXPECT_EQ(searchDisagreement(renderer, hardRays(*scene, 5)), "");
 }
 
@@ -144,7 +144,7 @@ TEST(SearchAgreement, LongThinFacesAreNotSkippedWhereRoundingStrikesThem)
     model.faces.push_back({first, static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2)});
     const auto scene = makeScene(model);
     const Renderer renderer = makeRenderer(*scene, {});
-    EXPECT_EQ(renderer.m_modelBvh.sliverCount(), 0u);
+    EXPECT_EQ(renderer.m_packedScene.modelBvh.sliverCount(), 0u);
     std::vector<Ray> rays = hardRays(*scene, 9);
     rays.push_back({{-30.0f, 25.0f, 10.0f}, {0.406408548f, -0.880551875f, -0.243845135f}, false, 0.0f});
     EXPECT_EQ(renderer.bruteForceNearestHit(rays.back()).kind, Model);
@@ -251,7 +251,7 @@ TEST(SearchAgreement, CameraRaysInTheCameraPlaneOfASlantedFaceAgree)
     camera.posY = "-35";
     camera.posZ = "0";
     const Renderer renderer = makeRenderer(*scene, camera);
-    ASSERT_EQ(renderer.m_facesThroughCamera.size(), 1u);
+    ASSERT_EQ(renderer.m_packedScene.facesThroughCamera.size(), 1u);
 
     std::size_t rays = 0;
     std::size_t differing = 0;
@@ -281,7 +281,8 @@ TEST(SearchAgreement, EveryFaceSearchIsBruteForceOnEveryRayEvenInFacePlanes)
     for (const Ray& ray : hardRays(*scene, 8, kFaceBudget)) {
         const Vec3 origin = ray.origin - scene->m_modelPos;
         const HitRecord expected = renderer.intersectModel(ray);
-        const HitRecord actual = renderer.m_modelBvh.everyFaceNearestHit<PairedLanes>(origin, ray.direction);
+        const HitRecord actual =
+            renderer.m_packedScene.modelBvh.everyFaceNearestHit<PairedLanes>(origin, ray.direction);
         differing += !sameRecord(expected, actual);
         inFacePlanes += liesInModelFacePlane(renderer, ray);
     }

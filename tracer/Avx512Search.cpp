@@ -1,0 +1,12 @@
+// Compiled with AVX-512 enabled, and called only where the processor has it. As in
+// AvxSearch.cpp, everything this file defines for itself is built for Avx512Lanes, whose names
+// no other file uses (a test checks the object file for that).
+
+#include "tracer/AcceleratedSearch.h"
+#include "tracer/Avx512Lanes.h"
+#include "tracer/SearchPath.h"
+
+HitRecord avx512AcceleratedNearestHit(const Renderer& renderer, const Ray& ray)
+{
+    return acceleratedNearestHitWith<Avx512Lanes>(renderer, ray);
+}
