@@ -15,8 +15,6 @@ struct alignas(Width * sizeof(float)) BoxPackOf {
     float high[3][Width];  // high[axis][box]
 };
 
-using BoxPack = BoxPackOf<kPackWidth>;
-
 // A ray made ready for testing a BoxPackOf<Lanes::kCount> with the lane type Lanes: per axis the
 // side it enters each box by, and its origin and inverse direction in every lane.
 template <typename Lanes>

@@ -1,6 +1,6 @@
 #pragma once
 
-// The searches of ModelBvh, for a lane type chosen by the includer (see SearchPath.h).
+// The searches of ModelBvhOf, for a lane type chosen by the includer (see SearchPath.h).
 
 #include "tracer/CullingMargins.h"
 #include "tracer/ModelBvh.h"

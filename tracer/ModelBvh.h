@@ -118,6 +118,3 @@ private:
     // Rays from within this distance of the model's origin (per coordinate) are covered.
     float m_reach = 0.0f;
 };
-
-using BvhNode = BvhNodeOf<kPackWidth>;
-using ModelBvh = ModelBvhOf<kPackWidth>;

@@ -111,5 +111,3 @@ template <typename Lanes>
     }
     return best;
 }
-
-using RoomPacks = RoomPacksOf<kPackWidth>;

@@ -27,8 +27,6 @@ struct alignas(Width * sizeof(float)) TrianglePackOf {
     static constexpr std::uint32_t kNoFace = 0xFFFFFFFFu;
 };
 
-using TrianglePack = TrianglePackOf<kPackWidth>;
-
 template <std::size_t Width>
 TrianglePackOf<Width> emptyPack()
 {

@@ -43,7 +43,7 @@ TEST(ParallelRays, NeverStrikeATriangle)
         EXPECT_FALSE(strikeTriangle(kTriangle, parallel.origin, parallel.direction, t));
     }
     // The same test a pack at a time: no lane strikes either.
-    TrianglePack pack = emptyPack<kPackWidth>();
+    TrianglePackOf<kPackWidth> pack = emptyPack<kPackWidth>();
     for (unsigned lane = 0; lane < kPackWidth; ++lane) {
         setLane(pack, lane, kTriangle, lane);
     }
