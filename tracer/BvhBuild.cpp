@@ -69,7 +69,7 @@ void appendPacks(std::vector<TrianglePackOf<Width>>& packs, const LMesh& mesh, s
 // Builds a binary tree by binned surface-area heuristic, then collapses it to Width-wide nodes.
 template <std::size_t Width>
 class BvhBuilder {
-    using Node = BvhNodeOf<Width>;
+    using Node = typename ModelBvhOf<Width>::Node;
 
 public:
     BvhBuilder(ModelBvhOf<Width>& bvh, const LMesh& mesh) : m_bvh(bvh), m_mesh(mesh) {}

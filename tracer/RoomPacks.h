@@ -28,9 +28,9 @@ public:
     // Whether the room was small enough to pack; if not, it is searched by brute force.
     bool holdsRoom() const { return m_holdsRoom; }
     // best, replaced by the room's nearest hit exactly as the brute-force search replaces it;
-    // boxRay made from the same ray, with the lane type Lanes of Width lanes. Nothing when the ray runs nearly
-    // in the plane of a room triangle it met, or of any slanted room triangle (see ModelBvh.h):
-    // brute force must answer it.
+    // boxRay made from the same ray, with the lane type Lanes of Width lanes. Nothing when the
+    // ray runs nearly in the plane of a room triangle it met, or of any slanted room triangle
+    // (see ModelBvh.h): brute force must answer it.
     template <typename Lanes>
     std::optional<HitRecord> withRoomSurfaces(const Ray& ray, const BoxRay<Lanes>& boxRay, HitRecord best) const;
 
