@@ -317,7 +317,7 @@ private:
 
     void setChildren(std::uint32_t node, const std::vector<std::uint32_t>& children)
     {
-        setFarToNear(m_bvh.m_nodes[node], children);
+        setNearToFar(m_bvh.m_nodes[node], children);
         for (std::size_t slot = 0; slot < Width; ++slot) {
             Box box;
             std::uint32_t reference = Node::kNoChild;  // an unused slot keeps the empty box
@@ -347,7 +347,7 @@ private:
 
     // Per direction octant, the children far to near along the octant's diagonal, judged by the
     // centres of their boxes; unused slots first.
-    void setFarToNear(Node& node, const std::vector<std::uint32_t>& children) const
+    void setNearToFar(Node& node, const std::vector<std::uint32_t>& children) const
     {
         for (unsigned octant = 0; octant < 8; ++octant) {
             std::array<double, Width> along{};
@@ -368,7 +368,7 @@ private:
             }
             std::stable_sort(order.begin(), order.end(),
                              [&](std::uint8_t a, std::uint8_t b) { return along[a] > along[b]; });
-            std::copy(order.begin(), order.end(), node.farToNear[octant]);
+            std::copy(order.rbegin(), order.rend(), node.nearToFar[octant]);
         }
     }
 

@@ -22,9 +22,9 @@ struct alignas(64) BvhNodeOf {
     // kLeafFlag set. An unused child has an empty box (low +infinity, high -infinity), which
     // no ray enters, and is kNoChild.
     std::uint32_t child[Width];
-    // The slots in the order a ray pushes them, farthest first, for each octant of directions
-    // (bit 0 set when the direction's x is negative, bit 1 for y, bit 2 for z).
-    std::uint8_t farToNear[8][Width];
+    // The slots nearest first for each octant of directions (bit 0 set when the direction's x
+    // is negative, bit 1 for y, bit 2 for z).
+    std::uint8_t nearToFar[8][Width];
 
     static constexpr std::uint32_t kLeafFlag = 0x80000000u;
     static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;

@@ -1,0 +1,53 @@
+#pragma once
+
+// The AVX-512 path's push of a node's entered children (see BvhTraversal.h), by vector permutes
+// and compresses: the children are put in the ray's near-to-far order, the entered ones packed to
+// the front, stored under the top of the stack in one masked store each, and the nearest handed
+// back from a register. The loop over the slots that the other paths run measured 10 % slower
+// here: the next pop waits for its count of pushed children, a chain of sixteen additions.
+// Only for the translation unit compiled for AVX-512.
+
+#include "tracer/Avx512Lanes.h"
+#include "tracer/TraversalStackEntry.h"
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+namespace bvh_traversal {
+
+[[gnu::always_inline]] inline std::uint32_t pushEnteredTakingNearest(Avx512Lanes entry, const std::uint32_t* child,
+                                                                     const std::uint8_t* nearToFar, unsigned entered,
+                                                                     StackEntry* stack, std::size_t& top)
+{
+    // The masked forms with every lane set, as in Avx512Lanes.h: the plain ones trip GCC 12's
+    // -Wmaybe-uninitialized.
+    const __m512i order =
+        _mm512_maskz_cvtepu8_epi32(kEveryAvx512Lane, _mm_loadu_si128(reinterpret_cast<const __m128i*>(nearToFar)));
+    const auto inOrder = [&order](__m512i lanes) {
+        return _mm512_maskz_permutexvar_epi32(kEveryAvx512Lane, order, lanes);
+    };
+    const __m512i enteredFlags = inOrder(_mm512_maskz_set1_epi32(static_cast<__mmask16>(entered), -1));
+    const __mmask16 chosen = _mm512_test_epi32_mask(enteredFlags, enteredFlags);
+    const __m512i nodes = _mm512_maskz_compress_epi32(chosen, inOrder(_mm512_loadu_si512(child)));
+    const __m512i entries = _mm512_maskz_compress_epi32(chosen, inOrder(_mm512_castps_si512(entry.value)));
+    const auto count = static_cast<unsigned>(std::popcount(static_cast<unsigned>(chosen)));
+
+    // Node and entry side by side, as StackEntry holds them: the first eight children, then the
+    // rest. Lane i of the first operand is index i, of the second index 16 + i.
+    const __m512i firstEight = _mm512_set_epi32(23, 7, 22, 6, 21, 5, 20, 4, 19, 3, 18, 2, 17, 1, 16, 0);
+    const __m512i lastEight = _mm512_set_epi32(31, 15, 30, 14, 29, 13, 28, 12, 27, 11, 26, 10, 25, 9, 24, 8);
+    // Every child but the nearest (child 0) goes on the stack, the farthest deepest: two lanes
+    // per child.
+    const unsigned inFirst = count < 8 ? count : 8;
+    const unsigned inLast = count - inFirst;
+    StackEntry* const bottom = stack + top - count;
+    _mm512_mask_storeu_epi32(bottom, static_cast<__mmask16>(((1u << (2 * inFirst)) - 1u) & ~3u),
+                             _mm512_permutex2var_epi32(nodes, firstEight, entries));
+    _mm512_mask_storeu_epi32(bottom + 8, static_cast<__mmask16>((1u << (2 * inLast)) - 1u),
+                             _mm512_permutex2var_epi32(nodes, lastEight, entries));
+    top = top - count + 1;
+    return static_cast<std::uint32_t>(_mm512_cvtsi512_si32(nodes));
+}
+
+}  // namespace bvh_traversal
