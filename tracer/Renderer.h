@@ -80,7 +80,7 @@ public:
 private:
     // The recursion of trace and shade, telling visitRay of every ray before it is searched.
     template <typename RayVisitor>
-    Vec3 traceVisiting(Ray ray, std::uint32_t depth, RayVisitor& visitRay) const;
+    Vec3 traceVisiting(const Ray& ray, std::uint32_t depth, RayVisitor& visitRay) const;
     template <typename RayVisitor>
     Vec3 shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t depth, RayVisitor& visitRay) const;
 };

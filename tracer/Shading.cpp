@@ -102,7 +102,7 @@ Vec3 Renderer::traceRecordingRays(Ray ray, std::uint32_t depth, std::vector<Ray>
 }
 
 template <typename RayVisitor>
-Vec3 Renderer::traceVisiting(Ray ray, std::uint32_t depth, RayVisitor& visitRay) const
+Vec3 Renderer::traceVisiting(const Ray& ray, std::uint32_t depth, RayVisitor& visitRay) const
 {
     visitRay(ray);
     const HitRecord hit = nearestHit(ray);
