@@ -345,8 +345,8 @@ private:
         }
     }
 
-    // Per direction octant, the children far to near along the octant's diagonal, judged by the
-    // centres of their boxes; unused slots first.
+    // Per direction octant, the children near to far along the octant's diagonal, judged by the
+    // centres of their boxes; unused slots last.
     void setNearToFar(Node& node, const std::vector<std::uint32_t>& children) const
     {
         for (unsigned octant = 0; octant < 8; ++octant) {
@@ -367,8 +367,8 @@ private:
                 order[slot] = static_cast<std::uint8_t>(slot);
             }
             std::stable_sort(order.begin(), order.end(),
-                             [&](std::uint8_t a, std::uint8_t b) { return along[a] > along[b]; });
-            std::copy(order.rbegin(), order.rend(), node.nearToFar[octant]);
+                             [&](std::uint8_t a, std::uint8_t b) { return along[a] < along[b]; });
+            std::copy(order.begin(), order.end(), node.nearToFar[octant]);
         }
     }
 
