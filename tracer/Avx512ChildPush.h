@@ -2,9 +2,10 @@
 
 // The AVX-512 path's push of a node's entered children (see BvhTraversal.h), by vector permutes
 // and compresses: the children are put in the ray's near-to-far order, the entered ones packed to
-// the front, stored under the top of the stack in one masked store each, and the nearest handed
-// back from a register. The loop over the slots that the other paths run measured 10 % slower
-// here: the next pop waits for its count of pushed children, a chain of sixteen additions.
+// the front and stored with their entry distances under the top of the stack in two masked
+// stores, and the nearest handed back from a register. The loop over the slots that the other
+// paths run measured 10 % slower here: the next pop waits for its count of pushed children, a
+// chain of sixteen additions.
 // Only for the translation unit compiled for AVX-512.
 
 #include "tracer/Avx512Lanes.h"
@@ -38,7 +39,8 @@ namespace bvh_traversal {
     const __m512i firstEight = _mm512_set_epi32(23, 7, 22, 6, 21, 5, 20, 4, 19, 3, 18, 2, 17, 1, 16, 0);
     const __m512i lastEight = _mm512_set_epi32(31, 15, 30, 14, 29, 13, 28, 12, 27, 11, 26, 10, 25, 9, 24, 8);
     // Every child but the nearest (child 0) goes on the stack, the farthest deepest: two lanes
-    // per child.
+    // per child. The masked-off lanes reach over as many as 15 entries beyond the new ones:
+    // waiting entries, or near the bottom the room the search keeps past it. None is written.
     const unsigned inFirst = count < 8 ? count : 8;
     const unsigned inLast = count - inFirst;
     StackEntry* const bottom = stack + top - count;
