@@ -9,12 +9,12 @@
 #include <memory>
 #include <vector>
 
-// The search the render uses, one thread, over the recorded rays of the default scene. Built in
-// the normal build it measures the accelerated search on the path the processor runs (the path
-// counter is 0 on the portable path, 1 on the AVX path, 2 on the AVX-512 path), in the
-// LUMORA_BRUTE_FORCE build the brute-force search. The accelerated search's narrower paths are
-// measured too: the AVX path for processors without AVX-512, the portable one for those without
-// AVX.
+// The search the render uses, called as the render calls it, one thread, over the recorded rays
+// of the default scene. Built in the normal build it measures the accelerated search on the path
+// the processor runs (the path counter is 0 on the portable path, 1 on the AVX path, 2 on the
+// AVX-512 path), in the LUMORA_BRUTE_FORCE build the brute-force search. The accelerated
+// search's narrower paths are measured too: the AVX path for processors without AVX-512, the
+// portable one for those without AVX.
 
 namespace {
 
@@ -32,7 +32,8 @@ void searchRecordedRays(benchmark::State& state, SearchPath path, Search search)
     for (auto _ : state) {
         hits = 0;
         for (const Ray& ray : rays) {
-            const HitRecord hit = search(renderer, ray);
+            HitRecord hit;
+            search(renderer, ray, hit);
             hits += hit.kind != None;
         }
         benchmark::DoNotOptimize(hits);
@@ -46,7 +47,7 @@ void searchRecordedRays(benchmark::State& state, SearchPath path, Search search)
 void nearestHitRecordedRays(benchmark::State& state)
 {
     searchRecordedRays(state, fastestSearchPath(),
-                       [](const Renderer& renderer, const Ray& ray) { return renderer.nearestHit(ray); });
+                       [](const Renderer& renderer, const Ray& ray, HitRecord& hit) { renderer.nearestHit(ray, hit); });
 }
 
 void onePathRecordedRays(benchmark::State& state, SearchPath path)
@@ -55,8 +56,8 @@ void onePathRecordedRays(benchmark::State& state, SearchPath path)
         state.SkipWithError("this processor does not run the path");
         return;
     }
-    searchRecordedRays(state, path, [path](const Renderer& renderer, const Ray& ray) {
-        return renderer.acceleratedNearestHit(ray, path);
+    searchRecordedRays(state, path, [path](const Renderer& renderer, const Ray& ray, HitRecord& hit) {
+        renderer.acceleratedNearestHit(ray, path, hit);
     });
 }
 

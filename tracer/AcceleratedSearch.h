@@ -14,8 +14,6 @@
 #include "tracer/RoomPacks.h"
 #include "tracer/TrianglePack.h"
 
-#include <optional>
-
 // The renderer's structures for the packs of Lanes. (Named after Lanes, like everything that a
 // file built for wider instructions instantiates: see AvxSearch.cpp.)
 template <typename Lanes>
@@ -49,21 +47,26 @@ bool runsInAPlaneThroughTheCamera(const Renderer& renderer, const Ray& ray, Vec3
 }
 
 template <typename Lanes>
-HitRecord acceleratedNearestHitWith(const Renderer& renderer, const Ray& ray)
+void acceleratedNearestHitWith(const Renderer& renderer, const Ray& ray, HitRecord& nearest)
 {
     const Scene& scene = *renderer.m_scene;
     const PackedScene<Lanes::kCount>& packed = packedSceneFor<Lanes>(renderer);
     const Vec3 origin = ray.origin - scene.m_modelPos;
     if (!packed.modelBvh.covers(origin, ray.direction) || !packed.roomPacks.holdsRoom()) {
-        return renderer.bruteForceNearestHit(ray);
+        nearest = renderer.bruteForceNearestHit(ray);
+        return;
     }
     // The room's box test reuses the model's inverse direction: the same divisions.
     const BoxRay<Lanes> modelRay(origin, ray.direction);
-    const std::optional<HitRecord> modelHit = packed.modelBvh.nearestHit(origin, ray.direction, modelRay);
-    const HitRecord model = modelHit && !runsInAPlaneThroughTheCamera<Lanes>(renderer, ray, origin)
-                                ? *modelHit
-                                : packed.modelBvh.template everyFaceNearestHit<Lanes>(origin, ray.direction);
-    const std::optional<HitRecord> hit =
-        packed.roomPacks.withRoomSurfaces(ray, BoxRay<Lanes>(modelRay, ray.origin), model);
-    return hit ? *hit : withRoomSurfaces(scene, ray, model);
+    HitRecord model;
+    if (!packed.modelBvh.nearestHit(origin, ray.direction, modelRay, model) ||
+        runsInAPlaneThroughTheCamera<Lanes>(renderer, ray, origin)) {
+        model = packed.modelBvh.template everyFaceNearestHit<Lanes>(origin, ray.direction);
+    }
+    HitRecord best = model;
+    if (!packed.roomPacks.withRoomSurfaces(ray, BoxRay<Lanes>(modelRay, ray.origin), best)) {
+        best = withRoomSurfaces(scene, ray, model);
+    }
+    // Only now into the caller's record: the search's own copies stay in registers.
+    nearest = best;
 }

@@ -6,7 +6,7 @@
 #include "tracer/Avx512Lanes.h"
 #include "tracer/SearchPath.h"
 
-HitRecord avx512AcceleratedNearestHit(const Renderer& renderer, const Ray& ray)
+void avx512AcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest)
 {
-    return acceleratedNearestHitWith<Avx512Lanes>(renderer, ray);
+    acceleratedNearestHitWith<Avx512Lanes>(renderer, ray, nearest);
 }

@@ -7,7 +7,7 @@
 #include "tracer/AvxLanes.h"
 #include "tracer/SearchPath.h"
 
-HitRecord avxAcceleratedNearestHit(const Renderer& renderer, const Ray& ray)
+void avxAcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest)
 {
-    return acceleratedNearestHitWith<AvxLanes>(renderer, ray);
+    acceleratedNearestHitWith<AvxLanes>(renderer, ray, nearest);
 }

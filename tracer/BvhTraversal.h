@@ -80,8 +80,9 @@ template <typename Lanes>
 // the default scene's rays.
 template <std::size_t Width>
 template <typename Lanes>
-[[gnu::always_inline]] inline std::optional<HitRecord> ModelBvhOf<Width>::nearestHit(Vec3 origin, Vec3 direction,
-                                                                                     const BoxRay<Lanes>& boxRay) const
+[[gnu::always_inline]] inline bool ModelBvhOf<Width>::nearestHit(Vec3 origin, Vec3 direction,
+                                                                 const BoxRay<Lanes>& boxRay,
+                                                                 HitRecord& nearestFace) const
 {
     static_assert(Lanes::kCount == Width);
     using bvh_traversal::pushEnteredTakingNearest;
@@ -126,10 +127,8 @@ template <typename Lanes>
         }
     }
 
-    if (nearest.nearlyInAPlane != 0) {
-        return std::nullopt;
-    }
-    return nearest.record();
+    nearestFace = nearest.record();
+    return nearest.nearlyInAPlane == 0;
 }
 
 template <std::size_t Width>

@@ -66,24 +66,40 @@ HitRecord Renderer::acceleratedNearestHit(const Ray& ray) const { return acceler
 
 HitRecord Renderer::acceleratedNearestHit(const Ray& ray, SearchPath path) const
 {
+    HitRecord nearest;
+    acceleratedNearestHit(ray, path, nearest);
+    return nearest;
+}
+
+void Renderer::acceleratedNearestHit(const Ray& ray, SearchPath path, HitRecord& nearest) const
+{
 #if LUMORA_AVX_SEARCH
     if (path == SearchPath::Avx) {
-        return avxAcceleratedNearestHit(*this, ray);
+        avxAcceleratedNearestHit(*this, ray, nearest);
+        return;
     }
     if (path == SearchPath::Avx512) {
-        return avx512AcceleratedNearestHit(*this, ray);
+        avx512AcceleratedNearestHit(*this, ray, nearest);
+        return;
     }
 #else
     static_cast<void>(path);
 #endif
-    return portableAcceleratedNearestHit(*this, ray);
+    portableAcceleratedNearestHit(*this, ray, nearest);
 }
 
 HitRecord Renderer::nearestHit(const Ray& ray) const
 {
+    HitRecord nearest;
+    nearestHit(ray, nearest);
+    return nearest;
+}
+
+void Renderer::nearestHit(const Ray& ray, HitRecord& nearest) const
+{
 #if LUMORA_BRUTE_FORCE
-    return bruteForceNearestHit(ray);
+    nearest = bruteForceNearestHit(ray);
 #else
-    return acceleratedNearestHit(ray);
+    acceleratedNearestHit(ray, m_searchPath, nearest);
 #endif
 }

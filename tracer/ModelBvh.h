@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 // One node of a Width-wide bounding volume hierarchy: the boxes of its children side by side.
@@ -82,11 +81,12 @@ public:
     // AvxLanes.h, Avx512Lanes.h); they are defined in BvhTraversal.h, for the translation units
     // that choose a lane type.
     //
-    // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
-    // coordinates, boxRay made from the same ray. Only for rays that covers accepts. Nothing
-    // when the ray runs nearly in the plane of a face it met: every face must be tested.
+    // Sets nearestFace to the nearest struck face as {t, Model, face index}, or to the empty
+    // record; origin in model coordinates, boxRay made from the same ray. Only for rays that
+    // covers accepts. False when the ray runs nearly in the plane of a face it met: every face
+    // must be tested.
     template <typename Lanes>
-    std::optional<HitRecord> nearestHit(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay) const;
+    bool nearestHit(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay, HitRecord& nearestFace) const;
     // The brute-force search's record for any ray it covers, found without the tree: every face
     // tested, a pack at a time. The answer for the rays that nearestHit refuses.
     template <typename Lanes>

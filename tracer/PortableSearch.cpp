@@ -2,7 +2,7 @@
 #include "tracer/FloatLanes.h"
 #include "tracer/SearchPath.h"
 
-HitRecord portableAcceleratedNearestHit(const Renderer& renderer, const Ray& ray)
+void portableAcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest)
 {
-    return acceleratedNearestHitWith<PairedLanes>(renderer, ray);
+    acceleratedNearestHitWith<PairedLanes>(renderer, ray, nearest);
 }

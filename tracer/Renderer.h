@@ -47,11 +47,16 @@ public:
     // The nearest hit over the model and the room: the search the render uses. It is the
     // accelerated search, or the brute-force one in a build with LUMORA_BRUTE_FORCE.
     HitRecord nearestHit(const Ray& ray) const;
+    // The same, written into nearest field by field, as the render asks. Returned by value, a
+    // record leaves the search in one register packed from t and kind through memory, and its
+    // reading waits until both stores have reached the cache: about 4 % of the render.
+    void nearestHit(const Ray& ray, HitRecord& nearest) const;
     // The two searches behind nearestHit, both always built; they give the same records.
     HitRecord bruteForceNearestHit(const Ray& ray) const;
     HitRecord acceleratedNearestHit(const Ray& ray) const;  // on m_searchPath
     // On the path given, which must run here (searchPathRuns).
     HitRecord acceleratedNearestHit(const Ray& ray, SearchPath path) const;
+    void acceleratedNearestHit(const Ray& ray, SearchPath path, HitRecord& nearest) const;
     // Throws a std::string message when the picture cannot be written.
     void saveImage(std::string path) const;
     // Points the renderer at scene and builds what the search and the shading keep of it, for

@@ -12,7 +12,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <vector>
 
 // The room's triangles packed Width to a pack for the accelerated search, in the brute-force
@@ -27,12 +26,12 @@ public:
 
     // Whether the room was small enough to pack; if not, it is searched by brute force.
     bool holdsRoom() const { return m_holdsRoom; }
-    // best, replaced by the room's nearest hit exactly as the brute-force search replaces it;
-    // boxRay made from the same ray, with the lane type Lanes of Width lanes. Nothing when the
-    // ray runs nearly in the plane of a room triangle it met, or of any slanted room triangle
-    // (see ModelBvh.h): brute force must answer it.
+    // Replaces best by the room's nearest hit exactly as the brute-force search replaces it;
+    // boxRay made from the same ray, with the lane type Lanes of Width lanes. False, with best
+    // unchanged, when the ray runs nearly in the plane of a room triangle it met, or of any
+    // slanted room triangle (see ModelBvh.h): brute force must answer it.
     template <typename Lanes>
-    std::optional<HitRecord> withRoomSurfaces(const Ray& ray, const BoxRay<Lanes>& boxRay, HitRecord best) const;
+    bool withRoomSurfaces(const Ray& ray, const BoxRay<Lanes>& boxRay, HitRecord& best) const;
 
     // The room as the scene builds it has 12 triangles; larger test rooms are left unpacked.
     static constexpr std::size_t kMostTriangles = 64;
@@ -54,9 +53,8 @@ private:
 // Always inlined into the search that calls it, with the model's (see BvhTraversal.h).
 template <std::size_t Width>
 template <typename Lanes>
-[[gnu::always_inline]] inline std::optional<HitRecord> RoomPacksOf<Width>::withRoomSurfaces(const Ray& ray,
-                                                                                            const BoxRay<Lanes>& boxRay,
-                                                                                            HitRecord best) const
+[[gnu::always_inline]] inline bool RoomPacksOf<Width>::withRoomSurfaces(const Ray& ray, const BoxRay<Lanes>& boxRay,
+                                                                        HitRecord& best) const
 {
     static_assert(Lanes::kCount == Width);
     // Lanes follow the brute-force search's order, and it keeps the first of equally near
@@ -70,7 +68,7 @@ template <typename Lanes>
     // with none the test strikes nothing: those triangles need no such check.
     for (const Pack& pack : m_slantedPacks) {
         if (runsNearlyInPlanes(pack, packRay) != 0) {
-            return std::nullopt;
+            return false;
         }
     }
     // Far from the room the padding does not cover the rounding: every pack is tested.
@@ -91,7 +89,7 @@ template <typename Lanes>
             unsigned nearParallel = 0;
             const unsigned struckLanes = strikePack(m_packs[p], packRay, t, nearParallel);
             if (nearParallel != 0) {
-                return std::nullopt;
+                return false;
             }
             for (unsigned struck = struckLanes; struck != 0; struck &= struck - 1) {
                 const int lane = std::countr_zero(struck);
@@ -109,5 +107,5 @@ template <typename Lanes>
     if (nearestPack != m_packs.size() && (best.kind == None || best.t > nearestT)) {
         best = {nearestT, m_packKinds[nearestPack], m_packs[nearestPack].face[nearestLane]};
     }
-    return best;
+    return true;
 }

@@ -23,8 +23,8 @@ std::vector<SearchPath> runningSearchPaths();
 const char* searchPathName(SearchPath path);
 
 // The accelerated search on each path; the Avx and Avx512 ones only where searchPathRuns says so.
-HitRecord portableAcceleratedNearestHit(const Renderer& renderer, const Ray& ray);
+void portableAcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest);
 #if LUMORA_AVX_SEARCH
-HitRecord avxAcceleratedNearestHit(const Renderer& renderer, const Ray& ray);
-HitRecord avx512AcceleratedNearestHit(const Renderer& renderer, const Ray& ray);
+void avxAcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest);
+void avx512AcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest);
 #endif

@@ -105,7 +105,8 @@ template <typename RayVisitor>
 Vec3 Renderer::traceVisiting(const Ray& ray, std::uint32_t depth, RayVisitor& visitRay) const
 {
     visitRay(ray);
-    const HitRecord hit = nearestHit(ray);
+    HitRecord hit;
+    nearestHit(ray, hit);
     return shadeVisiting(ray, hit, depth, visitRay);
 }
 
