@@ -1,9 +1,9 @@
 #pragma once
 
 // The AVX-512 path's push of a node's entered children (see BvhTraversal.h), by vector permutes
-// and compresses: the children are put in the ray's near-to-far order, the entered ones packed to
-// the front and stored with their entry distances under the top of the stack in two masked
-// stores, and the nearest handed back from a register. The loop over the slots that the other
+// and compresses: the children are put in the ray's near-to-far order, the entered ones packed
+// together and stored with their entry distances under the top of the stack in two stores, and
+// the nearest handed back from a register. The loop over the slots that the other
 // paths run measured 10 % slower here: the next pop waits for its count of pushed children, a
 // chain of sixteen additions.
 // Only for the translation unit compiled for AVX-512.
@@ -34,20 +34,20 @@ namespace bvh_traversal {
     const __m512i entries = _mm512_maskz_compress_epi32(chosen, inOrder(_mm512_castps_si512(entry.value)));
     const auto count = static_cast<unsigned>(std::popcount(static_cast<unsigned>(chosen)));
 
-    // Node and entry side by side, as StackEntry holds them: the first eight children, then the
-    // rest. Lane i of the first operand is index i, of the second index 16 + i.
+    // Every child but the nearest (child 0) goes on the stack, the farthest deepest: the children
+    // are moved to the last count lanes and written as a whole block of 16 entries that ends at
+    // the top, two lanes per child: node and entry side by side, as StackEntry holds them. What
+    // the block writes below the new entries is free space. Masked stores of only the new entries
+    // measured 1 to 2 % slower: a load cannot take its data from a masked store still on its way.
+    const auto lastLanes = static_cast<__mmask16>(0xFFFFu << (16u - count));
+    const __m512i lastNodes = _mm512_maskz_expand_epi32(lastLanes, nodes);
+    const __m512i lastEntries = _mm512_maskz_expand_epi32(lastLanes, entries);
+    // Lane i of the first operand is index i, of the second index 16 + i.
     const __m512i firstEight = _mm512_set_epi32(23, 7, 22, 6, 21, 5, 20, 4, 19, 3, 18, 2, 17, 1, 16, 0);
     const __m512i lastEight = _mm512_set_epi32(31, 15, 30, 14, 29, 13, 28, 12, 27, 11, 26, 10, 25, 9, 24, 8);
-    // Every child but the nearest (child 0) goes on the stack, the farthest deepest: two lanes
-    // per child. The masked-off lanes reach over as many as 15 entries beyond the new ones:
-    // waiting entries, or near the bottom the room the search keeps past it. None is written.
-    const unsigned inFirst = count < 8 ? count : 8;
-    const unsigned inLast = count - inFirst;
-    StackEntry* const bottom = stack + top - count;
-    _mm512_mask_storeu_epi32(bottom, static_cast<__mmask16>(((1u << (2 * inFirst)) - 1u) & ~3u),
-                             _mm512_permutex2var_epi32(nodes, firstEight, entries));
-    _mm512_mask_storeu_epi32(bottom + 8, static_cast<__mmask16>((1u << (2 * inLast)) - 1u),
-                             _mm512_permutex2var_epi32(nodes, lastEight, entries));
+    StackEntry* const block = stack + top - 16;
+    _mm512_storeu_si512(block, _mm512_permutex2var_epi32(lastNodes, firstEight, lastEntries));
+    _mm512_storeu_si512(block + 8, _mm512_permutex2var_epi32(lastNodes, lastEight, lastEntries));
     top = top - count + 1;
     return static_cast<std::uint32_t>(_mm512_cvtsi512_si32(nodes));
 }

@@ -93,9 +93,9 @@ template <typename Lanes>
 
     if (!m_nodes.empty()) {
         // The boxes waiting, with their entry distances, on a stack that grows down from position
-        // kStackCapacity: the top is at position top. The Width - 1 entries past the bottom are
-        // never written, but the AVX-512 path's masked stores reach over them.
-        bvh_traversal::StackEntry stack[kStackCapacity + Width - 1];
+        // kStackCapacity: the top is at position top. A push may write any of the Width entries
+        // below the top, which are free.
+        bvh_traversal::StackEntry stack[kStackCapacity];
         std::size_t top = kStackCapacity;
         const unsigned octant = (std::signbit(direction.x) ? 1u : 0u) | (std::signbit(direction.y) ? 2u : 0u) |
                                 (std::signbit(direction.z) ? 4u : 0u);
