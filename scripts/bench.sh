@@ -132,7 +132,7 @@ alone=$(job_folder alone "$width" "$height")
 parallel=$(job_folder parallel "$width" "$height")
 pair_a=$(job_folder pair-a "$width" "$height")
 pair_b=$(job_folder pair-b "$width" "$height")
-serial_span= parallel_span= pair_span= peak_kib=0
+serial_span='' parallel_span='' pair_span='' peak_kib=0
 for _ in $(seq "$repeat"); do
   span=$(timed_span "$fast/lumora_serial" "$alone")
   serial_span=$(smaller "$span" "$serial_span")
