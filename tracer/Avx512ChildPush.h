@@ -3,9 +3,9 @@
 // The AVX-512 path's push of a node's entered children (see BvhTraversal.h), by vector permutes
 // and compresses: the children are put in the ray's near-to-far order, the entered ones packed
 // together and stored with their entry distances under the top of the stack in two stores, and
-// the nearest handed back from a register. The loop over the slots that the other
-// paths run measured 10 % slower here: the next pop waits for its count of pushed children, a
-// chain of sixteen additions.
+// the nearest handed back from a register. The loop over the slots that the other paths run
+// measured 10 % slower here: the next pop waits for its count of pushed children, a chain of
+// sixteen additions.
 // Only for the translation unit compiled for AVX-512.
 
 #include "tracer/Avx512Lanes.h"
@@ -35,17 +35,18 @@ namespace bvh_traversal {
     const auto count = static_cast<unsigned>(std::popcount(static_cast<unsigned>(chosen)));
 
     // Every child but the nearest (child 0) goes on the stack, the farthest deepest: the children
-    // are moved to the last count lanes and written as a whole block of 16 entries that ends at
-    // the top, two lanes per child: node and entry side by side, as StackEntry holds them. What
-    // the block writes below the new entries is free space. Masked stores of only the new entries
-    // measured 1 to 2 % slower: a load cannot take its data from a masked store still on its way.
-    const auto lastLanes = static_cast<__mmask16>(0xFFFFu << (16u - count));
+    // are moved to the last count lanes and written as a whole block of kCount entries that ends
+    // at the top, two lanes per child: node and entry side by side, as StackEntry holds them.
+    // What the block writes below the new entries is the free space the stack keeps for a push.
+    // Masked stores of only the new entries measured 1 to 2 % slower: a load cannot take its data
+    // from a masked store still on its way.
+    const auto lastLanes = static_cast<__mmask16>(0xFFFFu << (Avx512Lanes::kCount - count));
     const __m512i lastNodes = _mm512_maskz_expand_epi32(lastLanes, nodes);
     const __m512i lastEntries = _mm512_maskz_expand_epi32(lastLanes, entries);
     // Lane i of the first operand is index i, of the second index 16 + i.
     const __m512i firstEight = _mm512_set_epi32(23, 7, 22, 6, 21, 5, 20, 4, 19, 3, 18, 2, 17, 1, 16, 0);
     const __m512i lastEight = _mm512_set_epi32(31, 15, 30, 14, 29, 13, 28, 12, 27, 11, 26, 10, 25, 9, 24, 8);
-    StackEntry* const block = stack + top - 16;
+    StackEntry* const block = stack + top - Avx512Lanes::kCount;
     _mm512_storeu_si512(block, _mm512_permutex2var_epi32(lastNodes, firstEight, lastEntries));
     _mm512_storeu_si512(block + 8, _mm512_permutex2var_epi32(lastNodes, lastEight, lastEntries));
     top = top - count + 1;
