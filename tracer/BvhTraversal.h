@@ -6,7 +6,7 @@
 #include "tracer/ModelBvh.h"
 #include "tracer/TraversalStackEntry.h"
 #if defined(__AVX512F__)
-#include "tracer/Avx512ChildPush.h"
+#include "tracer/Avx512ChildEntry.h"
 #endif
 
 #include <bit>
@@ -53,24 +53,33 @@ struct NearestFace {
     }
 };
 
-// Pushes the entered children (at least one) other than the nearest onto the stack that grows
-// down from top, the farthest first, and returns the nearest, which the search visits next. The
-// AVX-512 path has a push of its own (Avx512ChildPush.h).
-template <typename Lanes>
-[[gnu::always_inline]] inline std::uint32_t pushEnteredTakingNearest(Lanes entry, const std::uint32_t* child,
-                                                                     const std::uint8_t* nearToFar, unsigned entered,
-                                                                     StackEntry* stack, std::size_t& top)
+// Tests the node's children for the ray; when it enters any, pushes all but the nearest onto
+// the stack that grows down from top, the farthest first, sets nearestChild to the nearest, which
+// the search visits next, and returns true. The children are taken in the node's order for the
+// ray's octant, so the nearest is usually visited first. The AVX-512 path has a visit of its own
+// (Avx512ChildEntry.h).
+template <typename Lanes, typename Node>
+[[gnu::always_inline]] inline bool enterChildren(const BoxRay<Lanes>& ray, const Node& node, unsigned octant,
+                                                 float reach, StackEntry* stack, std::size_t& top,
+                                                 std::uint32_t& nearestChild)
 {
+    Lanes entry;
+    const unsigned entered = ray.entered(node.boxes, reach, entry);
+    if (entered == 0) {
+        return false;
+    }
     alignas(Lanes::kCount * sizeof(float)) float entries[Lanes::kCount];
     entry.store(entries);
     // Every slot is written and only the entered ones kept: unpredictable branches here
     // measured 14 % slower.
+    const std::uint8_t* const nearToFar = node.nearToFar[octant];
     for (unsigned i = Lanes::kCount; i-- > 0;) {
         const std::uint8_t slot = nearToFar[i];
-        stack[top - 1] = {child[slot], entries[slot]};
+        stack[top - 1] = {node.child[slot], entries[slot]};
         top -= (entered >> slot) & 1u;
     }
-    return stack[top++].node;
+    nearestChild = stack[top++].node;
+    return true;
 }
 
 }  // namespace bvh_traversal
@@ -85,7 +94,7 @@ template <typename Lanes>
                                                                  HitRecord& nearestFace) const
 {
     static_assert(Lanes::kCount == Width);
-    using bvh_traversal::pushEnteredTakingNearest;
+    using bvh_traversal::enterChildren;
     bvh_traversal::NearestFace<Lanes> nearest(origin, direction);
     for (const Pack& pack : m_slivers) {
         nearest.consider(pack);
@@ -104,13 +113,8 @@ template <typename Lanes>
         std::uint32_t next = 0;
         for (;;) {
             if ((next & Node::kLeafFlag) == 0) {
-                // The children are taken in the node's order for the ray's octant, so the nearest
-                // is usually visited first. An unused child's empty box is never entered.
-                const Node& node = m_nodes[next];
-                Lanes entry;
-                const unsigned entered = boxRay.entered(node.boxes, nearest.reach, entry);
-                if (entered != 0) {
-                    next = pushEnteredTakingNearest(entry, node.child, node.nearToFar[octant], entered, stack, top);
+                // An unused child's empty box is never entered.
+                if (enterChildren(boxRay, m_nodes[next], octant, nearest.reach, stack, top, next)) {
                     continue;
                 }
             } else {
