@@ -26,11 +26,10 @@ template <typename Node>
                                                  float reach, StackEntry* stack, std::size_t& top,
                                                  std::uint32_t& nearestChild)
 {
+    const __m512i order = _mm512_loadu_si512(node.nearToFar[octant]);
+    Avx512Lanes entry;
     // The masked forms with every lane set, as in Avx512Lanes.h: the plain ones trip GCC 12's
     // -Wmaybe-uninitialized.
-    const __m512i order = _mm512_maskz_cvtepu8_epi32(
-        kEveryAvx512Lane, _mm_loadu_si128(reinterpret_cast<const __m128i*>(node.nearToFar[octant])));
-    Avx512Lanes entry;
     const auto entered = static_cast<__mmask16>(ray.entered(node.boxes, reach, entry, [&order](Avx512Lanes side) {
         return Avx512Lanes(_mm512_maskz_permutexvar_ps(kEveryAvx512Lane, order, side.value));
     }));

@@ -362,12 +362,12 @@ private:
                     }
                 }
             }
-            std::array<std::uint8_t, Width> order{};
+            std::array<std::uint32_t, Width> order{};
             for (std::size_t slot = 0; slot < Width; ++slot) {
-                order[slot] = static_cast<std::uint8_t>(slot);
+                order[slot] = static_cast<std::uint32_t>(slot);
             }
             std::stable_sort(order.begin(), order.end(),
-                             [&](std::uint8_t a, std::uint8_t b) { return along[a] < along[b]; });
+                             [&](std::uint32_t a, std::uint32_t b) { return along[a] < along[b]; });
             std::copy(order.begin(), order.end(), node.nearToFar[octant]);
         }
     }
