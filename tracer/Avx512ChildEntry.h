@@ -1,8 +1,8 @@
-// The AVX-512 path's visit of a node's children (see BvhTraversal.h). The node's boxes are put
-// in the ray's near-to-far order as they are loaded (vpermps), so the box test's lane bits and
-// entry distances come out in that order: the nearest entered child is the first set bit, with
-// no reordering between the test and the choice of the box visited next, which waits on it.
-// Reordering the bits after the test measured about 2 % slower. The entered children are then
+// The AVX-512 path's visit of a node's children (see BvhTraversal.h). The box test puts its entry
+// and exit distances in the ray's near-to-far order (vpermps) before it compares them, so its
+// lane bits and entries come out in that order: the nearest entered child is the first set bit,
+// with no reordering between the test and the choice of the box visited next, which waits on
+// it. Reordering the bits after the test measured about 2 % slower. The entered children are then
 // packed together (vpcompressd) and stored with their entry distances under the top of the
 // stack in two stores. The loop over the slots that the other paths run measured 10 % slower
 // here: the next pop waits for its count of pushed children, a chain of sixteen additions.
@@ -30,8 +30,8 @@ template <typename Node>
     Avx512Lanes entry;
     // The masked forms with every lane set, as in Avx512Lanes.h: the plain ones trip GCC 12's
     // -Wmaybe-uninitialized.
-    const auto entered = static_cast<__mmask16>(ray.entered(node.boxes, reach, entry, [&order](Avx512Lanes side) {
-        return Avx512Lanes(_mm512_maskz_permutexvar_ps(kEveryAvx512Lane, order, side.value));
+    const auto entered = static_cast<__mmask16>(ray.entered(node.boxes, reach, entry, [&order](Avx512Lanes distances) {
+        return Avx512Lanes(_mm512_maskz_permutexvar_ps(kEveryAvx512Lane, order, distances.value));
     }));
     if (entered == 0) {
         return false;

@@ -49,23 +49,23 @@ public:
     // left out, which only widens the test.
     unsigned entered(const Boxes& boxes, float reach, Lanes& entry) const
     {
-        return entered(boxes, reach, entry, [](Lanes side) { return side; });
+        return entered(boxes, reach, entry, [](Lanes distances) { return distances; });
     }
-    // The same with the boxes in another order: each side's lanes as loaded go through arrange,
-    // which moves lanes, and bits and entries come in its order.
+    // The same with the boxes in another order: the entry and exit distances go through
+    // arrange, which moves lanes, before they are compared, so bits and entries come in its order.
     template <typename Arrange>
     [[gnu::always_inline]] unsigned entered(const Boxes& boxes, float reach, Lanes& entry, Arrange arrange) const
     {
         const auto* bytes = reinterpret_cast<const unsigned char*>(&boxes);
-        auto side = [bytes, &arrange](std::size_t offset) {
-            return arrange(Lanes::load(reinterpret_cast<const float*>(bytes + offset)));
-        };
+        auto side = [bytes](std::size_t offset) { return Lanes::load(reinterpret_cast<const float*>(bytes + offset)); };
         entry = largerOr((side(m_nearSide[0]) - m_start[0]) * m_inverse[0], Lanes(0.0f));
         Lanes exit = smallerOr((side(m_farSide[0]) - m_start[0]) * m_inverse[0], Lanes(reach));
         entry = largerOr((side(m_nearSide[1]) - m_start[1]) * m_inverse[1], entry);
         exit = smallerOr((side(m_farSide[1]) - m_start[1]) * m_inverse[1], exit);
         entry = largerOr((side(m_nearSide[2]) - m_start[2]) * m_inverse[2], entry);
         exit = smallerOr((side(m_farSide[2]) - m_start[2]) * m_inverse[2], exit);
+        entry = arrange(entry);
+        exit = arrange(exit);
         return laneBits(entry <= exit);
     }
 
