@@ -1,3 +1,5 @@
+#pragma once
+
 // The AVX-512 path's visit of a node's children (see BvhTraversal.h). The box test puts its entry
 // and exit distances in the ray's near-to-far order (vpermps) before it compares them, so its
 // lane bits and entries come out in that order: the nearest entered child is the first set bit,
