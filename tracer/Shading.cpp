@@ -1,6 +1,10 @@
 #include "tracer/Fresnel.h"
 #include "tracer/Renderer.h"
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
 namespace {
 
 constexpr Vec3 kBlack{0.0f, 0.0f, 0.0f};
@@ -10,7 +14,7 @@ constexpr float kSurfaceOffset = 0.001f;
 constexpr float kMinimumWeight = 1e-7f;
 
 // The colours of the room's plain surfaces; black for nothing and for any other kind.
-Vec3 roomColour(std::int32_t kind)
+constexpr Vec3 roomColourOf(std::int32_t kind)
 {
     switch (kind) {
         case Floor:
@@ -25,6 +29,22 @@ Vec3 roomColour(std::int32_t kind)
         default:
             return kBlack;
     }
+}
+
+// Read from a table: from the switch, GCC built the colour in three stores and read it back in
+// one wider load, which has to wait until the stores have reached the cache.
+constexpr std::array<Vec3, BackWall + 1> kRoomColours = [] {
+    std::array<Vec3, BackWall + 1> colours{};
+    for (std::int32_t kind = 0; kind <= BackWall; ++kind) {
+        colours[static_cast<std::size_t>(kind)] = roomColourOf(kind);
+    }
+    return colours;
+}();
+
+Vec3 roomColour(std::int32_t kind)
+{
+    const auto slot = static_cast<std::uint32_t>(kind);
+    return slot < kRoomColours.size() ? kRoomColours[slot] : kBlack;
 }
 
 // Where a ray meets a surface, with the surface normal turned to face the ray.
