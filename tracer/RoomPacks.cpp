@@ -5,6 +5,8 @@
 #include "tracer/TriangleCorners.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -99,6 +101,92 @@ RoomPacksOf<Width>::RoomPacksOf(const Scene& scene)
         }
         setBox(m_boxes.back(), p % Width, lows[p], highs[p]);
     }
+    setClearBox(scene, lows, highs, largest * kPadShare);
+}
+
+// The model's box in world coordinates, widened so that the rays leaving its surface start
+// inside, kept within the reach where the packs' padding holds, then cut back from each pack's
+// padded box, grown by margin, on the side that keeps the most of it. Only the cuts matter for
+// exactness: any box apart from the packs' boxes would do.
+template <std::size_t Width>
+void RoomPacksOf<Width>::setClearBox(const Scene& scene, const std::vector<Vec3>& lows,
+                                     const std::vector<Vec3>& highs, float margin)
+{
+    if (!scene.hasModelMesh() || scene.modelMesh().m_faceIndices.empty()) {
+        return;
+    }
+    const LMesh& mesh = scene.modelMesh();
+    std::array<double, 3> low{kInfinity, kInfinity, kInfinity};
+    std::array<double, 3> high{-kInfinity, -kInfinity, -kInfinity};
+    const Vec3 position = scene.m_modelPos;
+    for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
+        const TriangleCorners corners = meshTriangleCorners(mesh, face);
+        for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
+            const std::array<double, 3> world{double{p.x} + position.x, double{p.y} + position.y,
+                                              double{p.z} + position.z};
+            for (int axis = 0; axis < 3; ++axis) {
+                low[axis] = std::min(low[axis], world[axis]);
+                high[axis] = std::max(high[axis], world[axis]);
+            }
+        }
+    }
+    const double widening = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]}) / 64.0;
+    for (int axis = 0; axis < 3; ++axis) {
+        low[axis] = std::max(low[axis] - widening, -double{m_reach});
+        high[axis] = std::min(high[axis] + widening, double{m_reach});
+    }
+    // Not finite (a damaged model) or empty: no clear box.
+    for (int axis = 0; axis < 3; ++axis) {
+        if (!(low[axis] < high[axis]) || !std::isfinite(low[axis]) || !std::isfinite(high[axis])) {
+            return;
+        }
+    }
+
+    for (std::size_t p = 0; p < lows.size(); ++p) {
+        const std::array<double, 3> packLow{double{lows[p].x} - margin, double{lows[p].y} - margin,
+                                            double{lows[p].z} - margin};
+        const std::array<double, 3> packHigh{double{highs[p].x} + margin, double{highs[p].y} + margin,
+                                             double{highs[p].z} + margin};
+        bool overlaps = true;
+        for (int axis = 0; axis < 3; ++axis) {
+            overlaps = overlaps && packLow[axis] < high[axis] && low[axis] < packHigh[axis];
+        }
+        if (!overlaps) {
+            continue;
+        }
+        // Of the up to six cuts that clear the pack's box, the one that keeps the largest box.
+        double bestVolume = 0.0;
+        std::array<double, 3> bestLow = low;
+        std::array<double, 3> bestHigh = high;
+        for (int axis = 0; axis < 3; ++axis) {
+            for (bool keepBelow : {true, false}) {
+                std::array<double, 3> cutLow = low;
+                std::array<double, 3> cutHigh = high;
+                if (keepBelow) {
+                    cutHigh[axis] = std::min(high[axis], packLow[axis]);
+                } else {
+                    cutLow[axis] = std::max(low[axis], packHigh[axis]);
+                }
+                const double volume = (cutHigh[0] - cutLow[0]) * (cutHigh[1] - cutLow[1]) * (cutHigh[2] - cutLow[2]);
+                if (cutLow[axis] < cutHigh[axis] && volume > bestVolume) {
+                    bestVolume = volume;
+                    bestLow = cutLow;
+                    bestHigh = cutHigh;
+                }
+            }
+        }
+        if (!(bestVolume > 0.0)) {
+            return;
+        }
+        low = bestLow;
+        high = bestHigh;
+    }
+    // Rounded inwards, so the float box lies within the one cut here.
+    m_clearLow = {std::nextafter(static_cast<float>(low[0]), kInfinity), std::nextafter(static_cast<float>(low[1]), kInfinity),
+                  std::nextafter(static_cast<float>(low[2]), kInfinity)};
+    m_clearHigh = {std::nextafter(static_cast<float>(high[0]), -kInfinity),
+                   std::nextafter(static_cast<float>(high[1]), -kInfinity),
+                   std::nextafter(static_cast<float>(high[2]), -kInfinity)};
 }
 
 template class RoomPacksOf<kPackWidth>;

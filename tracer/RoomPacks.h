@@ -39,6 +39,15 @@ public:
 private:
     using Pack = TrianglePackOf<Width>;
 
+    // Sets the clear box from the model and the packs' padded boxes (lows and highs).
+    void setClearBox(const Scene& scene, const std::vector<Vec3>& lows, const std::vector<Vec3>& highs, float margin);
+    bool inClearBox(Vec3 point) const
+    {
+        // Strictly inside, and false for NaN.
+        return m_clearLow.x < point.x && point.x < m_clearHigh.x && m_clearLow.y < point.y &&
+               point.y < m_clearHigh.y && m_clearLow.z < point.z && point.z < m_clearHigh.z;
+    }
+
     std::vector<Pack> m_packs;  // face holds the triangle's index within its surface
     // The room's triangles that lie in no plane of constant x, y or z (the mirror's), which a
     // ray lying in their plane may strike far outside their boxes.
@@ -47,6 +56,12 @@ private:
     std::vector<HitKind> m_packKinds;
     // Rays from within this distance of the world's origin (per coordinate) may skip packs.
     float m_reach = 0.0f;
+    // A box around the model, apart from every pack's padded box: a segment from a ray's origin
+    // to the model's hit that lies in it meets no pack's box, so no room triangle is struck
+    // before the hit. Most of the rays that strike the model start and end in it. Empty
+    // (low above high) when there is no model or no room for such a box.
+    Vec3 m_clearLow{0.0f, 0.0f, 0.0f};
+    Vec3 m_clearHigh{0.0f, 0.0f, 0.0f};
     bool m_holdsRoom = false;
 };
 
@@ -70,6 +85,11 @@ template <typename Lanes>
         if (runsNearlyInPlanes(pack, packRay) != 0) {
             return false;
         }
+    }
+    // The box holds the origin and the hit point computed in float, whose rounding the margin
+    // between it and the packs' boxes covers, so it holds the segment between them as well.
+    if (best.kind != None && inClearBox(ray.origin) && inClearBox(ray.origin + ray.direction * best.t)) {
+        return true;
     }
     // Far from the room the padding does not cover the rounding: every pack is tested.
     const bool useBoxes = largestMagnitude(ray.origin) <= m_reach;

@@ -211,6 +211,37 @@ TEST(SearchAgreement, RaysAlongSlantedEdgesFromTheirCornersNeedNoExclusion)
     EXPECT_EQ(differing, 0u);
 }
 
+// Rays that strike the model need no room search when they start and end in a box around the
+// model kept apart from the room's surfaces. Here the model pokes through the floor and the left
+// wall and into the mirror, so that box must give way to all three: rays from within the model,
+// which strike it from inside, often meet one of them first.
+TEST(SearchAgreement, ModelThroughTheFloorAWallAndTheMirrorLeavesThemFound)
+{
+    // In world coordinates x from -45 to 10, y from -42 to -5, z from -10 to 5: the mirror's
+    // plane x - z = 20 passes through its corner at x = 10, z = -10.
+    const auto scene = makeScene(boxModel({-45.0f, -2.0f, -10.0f}, {10.0f, 35.0f, 5.0f}));
+    const Renderer renderer = makeRenderer(*scene, {});
+    std::mt19937 random(8);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::normal_distribution<float> gaussian;
+    const Vec3 low{-46.0f, -43.0f, -11.0f};
+    const Vec3 high{11.0f, -4.0f, 6.0f};
+    std::vector<Ray> rays;
+    std::size_t meetingTheRoomFirst = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const Vec3 origin{low.x + (high.x - low.x) * unit(random), low.y + (high.y - low.y) * unit(random),
+                          low.z + (high.z - low.z) * unit(random)};
+        const Ray ray{origin, normalize(Vec3{gaussian(random), gaussian(random), gaussian(random)}), false, 0.0f};
+        const HitRecord model = renderer.intersectModel(ray);
+        const HitRecord nearest = renderer.bruteForceNearestHit(ray);
+        meetingTheRoomFirst += model.kind == Model && nearest.kind != Model;
+        rays.push_back(ray);
+    }
+    // The rays do test the box: many strike the model only after a room surface.
+    EXPECT_GT(meetingTheRoomFirst, 1000u);
+    EXPECT_EQ(searchDisagreement(renderer, rays), "");
+}
+
 // The mirror is the room's one slanted surface. A ray lying in its plane, from a point of the
 // plane away from the mirror, never enters the mirror's box, yet the test may strike the mirror
 // there: a fuzzed ray from (20, -35, 0) straight down but for an x of -1.7e-18 was struck at
