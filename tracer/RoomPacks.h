@@ -59,7 +59,7 @@ private:
     // A box around the model, apart from every pack's padded box: a segment from a ray's origin
     // to the model's hit that lies in it meets no pack's box, so no room triangle is struck
     // before the hit. Most of the rays that strike the model start and end in it. Empty
-    // (low above high) when there is no model or no room for such a box.
+    // (low not below high) when there is no model or no room for such a box.
     Vec3 m_clearLow{0.0f, 0.0f, 0.0f};
     Vec3 m_clearHigh{0.0f, 0.0f, 0.0f};
     bool m_holdsRoom = false;
