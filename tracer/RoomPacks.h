@@ -41,12 +41,6 @@ private:
 
     // Sets the clear box from the model and the packs' padded boxes (lows and highs).
     void setClearBox(const Scene& scene, const std::vector<Vec3>& lows, const std::vector<Vec3>& highs, float margin);
-    bool inClearBox(Vec3 point) const
-    {
-        // Strictly inside, and false for NaN.
-        return m_clearLow.x < point.x && point.x < m_clearHigh.x && m_clearLow.y < point.y &&
-               point.y < m_clearHigh.y && m_clearLow.z < point.z && point.z < m_clearHigh.z;
-    }
 
     std::vector<Pack> m_packs;  // face holds the triangle's index within its surface
     // The room's triangles that lie in no plane of constant x, y or z (the mirror's), which a
@@ -88,6 +82,12 @@ template <typename Lanes>
     }
     // The box holds the origin and the hit point computed in float, whose rounding the margin
     // between it and the packs' boxes covers, so it holds the segment between them as well.
+    // (A lambda, not a member: built into each lane type's search, as everything here is.)
+    const auto inClearBox = [this](Vec3 point) {
+        // Strictly inside, and false for NaN.
+        return m_clearLow.x < point.x && point.x < m_clearHigh.x && m_clearLow.y < point.y &&
+               point.y < m_clearHigh.y && m_clearLow.z < point.z && point.z < m_clearHigh.z;
+    };
     if (best.kind != None && inClearBox(ray.origin) && inClearBox(ray.origin + ray.direction * best.t)) {
         return true;
     }
