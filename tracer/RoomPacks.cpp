@@ -109,8 +109,8 @@ RoomPacksOf<Width>::RoomPacksOf(const Scene& scene)
 // padded box, grown by margin, on the side that keeps the most of it. Only the cuts matter for
 // exactness: any box apart from the packs' boxes would do.
 template <std::size_t Width>
-void RoomPacksOf<Width>::setClearBox(const Scene& scene, const std::vector<Vec3>& lows,
-                                     const std::vector<Vec3>& highs, float margin)
+void RoomPacksOf<Width>::setClearBox(const Scene& scene, const std::vector<Vec3>& lows, const std::vector<Vec3>& highs,
+                                     float margin)
 {
     if (!scene.hasModelMesh() || scene.modelMesh().m_faceIndices.empty()) {
         return;
@@ -182,7 +182,8 @@ void RoomPacksOf<Width>::setClearBox(const Scene& scene, const std::vector<Vec3>
         high = bestHigh;
     }
     // Rounded inwards, so the float box lies within the one cut here.
-    m_clearLow = {std::nextafter(static_cast<float>(low[0]), kInfinity), std::nextafter(static_cast<float>(low[1]), kInfinity),
+    m_clearLow = {std::nextafter(static_cast<float>(low[0]), kInfinity),
+                  std::nextafter(static_cast<float>(low[1]), kInfinity),
                   std::nextafter(static_cast<float>(low[2]), kInfinity)};
     m_clearHigh = {std::nextafter(static_cast<float>(high[0]), -kInfinity),
                    std::nextafter(static_cast<float>(high[1]), -kInfinity),

@@ -85,8 +85,8 @@ template <typename Lanes>
     // (A lambda, not a member: built into each lane type's search, as everything here is.)
     const auto inClearBox = [this](Vec3 point) {
         // Strictly inside, and false for NaN.
-        return m_clearLow.x < point.x && point.x < m_clearHigh.x && m_clearLow.y < point.y &&
-               point.y < m_clearHigh.y && m_clearLow.z < point.z && point.z < m_clearHigh.z;
+        return m_clearLow.x < point.x && point.x < m_clearHigh.x && m_clearLow.y < point.y && point.y < m_clearHigh.y &&
+               m_clearLow.z < point.z && point.z < m_clearHigh.z;
     };
     if (best.kind != None && inClearBox(ray.origin) && inClearBox(ray.origin + ray.direction * best.t)) {
         return true;
