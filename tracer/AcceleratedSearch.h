@@ -26,26 +26,6 @@ const PackedScene<Lanes::kCount>& packedSceneFor(const Renderer& renderer)
     }
 }
 
-// Whether the ray starts at the camera and runs nearly in the plane of a model face through the
-// camera, which the tree may never meet (see ModelBvh.h); origin in model coordinates.
-template <typename Lanes>
-bool runsInAPlaneThroughTheCamera(const Renderer& renderer, const Ray& ray, Vec3 origin)
-{
-    const auto& facesThroughCamera = packedSceneFor<Lanes>(renderer).facesThroughCamera;
-    const Vec3 camera = renderer.m_pos;
-    if (facesThroughCamera.empty() || ray.origin.x != camera.x || ray.origin.y != camera.y ||
-        ray.origin.z != camera.z) {
-        return false;
-    }
-    const PackRay<Lanes> packRay(origin, ray.direction);
-    for (const auto& pack : facesThroughCamera) {
-        if (runsNearlyInPlanes(pack, packRay) != 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 template <typename Lanes>
 void acceleratedNearestHitWith(const Renderer& renderer, const Ray& ray, HitRecord& nearest)
 {
@@ -58,11 +38,7 @@ void acceleratedNearestHitWith(const Renderer& renderer, const Ray& ray, HitReco
     }
     // The room's box test reuses the model's inverse direction: the same divisions.
     const BoxRay<Lanes> modelRay(origin, ray.direction);
-    HitRecord model;
-    if (!packed.modelBvh.nearestHit(origin, ray.direction, modelRay, model) ||
-        runsInAPlaneThroughTheCamera<Lanes>(renderer, ray, origin)) {
-        model = packed.modelBvh.template everyFaceNearestHit<Lanes>(origin, ray.direction);
-    }
+    const HitRecord model = packed.modelBvh.nearestHit(origin, ray.direction, modelRay);
     HitRecord best = model;
     if (!packed.roomPacks.withRoomSurfaces(ray, BoxRay<Lanes>(modelRay, ray.origin), best)) {
         best = withRoomSurfaces(scene, ray, model);

@@ -24,8 +24,6 @@ struct NearestFace {
     float t = std::numeric_limits<float>::infinity();
     float reach = std::numeric_limits<float>::infinity();  // t * kEntrySlack: boxes entered beyond it are skipped
     std::uint32_t face = TrianglePackOf<Lanes::kCount>::kNoFace;
-    // Not 0 when the ray runs nearly in the plane of a face it was tested on (the lanes' bits).
-    unsigned nearlyInAPlane = 0;
     PackRay<Lanes> ray;
 
     NearestFace(Vec3 origin, Vec3 direction) : ray(origin, direction) {}
@@ -33,9 +31,7 @@ struct NearestFace {
     void consider(const TrianglePackOf<Lanes::kCount>& pack)
     {
         alignas(Lanes::kCount * sizeof(float)) float hitT[Lanes::kCount];
-        unsigned nearParallel = 0;
-        const unsigned struckLanes = strikePack(pack, ray, hitT, nearParallel);
-        nearlyInAPlane |= nearParallel;
+        const unsigned struckLanes = strikePack(pack, ray, hitT);
         for (unsigned struck = struckLanes; struck != 0; struck &= struck - 1) {
             const int lane = std::countr_zero(struck);
             const std::uint32_t candidate = pack.face[lane];
@@ -89,9 +85,8 @@ template <typename Lanes, typename Node>
 // the default scene's rays.
 template <std::size_t Width>
 template <typename Lanes>
-[[gnu::always_inline]] inline bool ModelBvhOf<Width>::nearestHit(Vec3 origin, Vec3 direction,
-                                                                 const BoxRay<Lanes>& boxRay,
-                                                                 HitRecord& nearestFace) const
+[[gnu::always_inline]] inline HitRecord ModelBvhOf<Width>::nearestHit(Vec3 origin, Vec3 direction,
+                                                                      const BoxRay<Lanes>& boxRay) const
 {
     static_assert(Lanes::kCount == Width);
     using bvh_traversal::enterChildren;
@@ -99,6 +94,7 @@ template <typename Lanes>
     for (const Pack& pack : m_slivers) {
         nearest.consider(pack);
     }
+    m_nearParallelFaces.forEachPackNearlyParallel(direction, [&nearest](const Pack& pack) { nearest.consider(pack); });
 
     if (!m_nodes.empty()) {
         // The boxes waiting, with their entry distances, on a stack that grows down from position
@@ -131,20 +127,5 @@ template <typename Lanes>
         }
     }
 
-    nearestFace = nearest.record();
-    return nearest.nearlyInAPlane == 0;
-}
-
-template <std::size_t Width>
-template <typename Lanes>
-HitRecord ModelBvhOf<Width>::everyFaceNearestHit(Vec3 origin, Vec3 direction) const
-{
-    static_assert(Lanes::kCount == Width);
-    bvh_traversal::NearestFace<Lanes> nearest(origin, direction);
-    for (const std::vector<Pack>* packs : {&m_slivers, &m_leaves}) {
-        for (const Pack& pack : *packs) {
-            nearest.consider(pack);
-        }
-    }
     return nearest.record();
 }

@@ -5,6 +5,7 @@
 #include "tracer/BoxPack.h"
 #include "tracer/CullingMargins.h"
 #include "tracer/HitRecord.h"
+#include "tracer/NearParallelFaces.h"
 #include "tracer/PackWidth.h"
 #include "tracer/TrianglePack.h"
 
@@ -46,17 +47,9 @@ struct alignas(64) BvhNodeOf {
 // - a hit replaces the best when nearer, or equally near with a lower face index;
 // - rays whose rounding the padding does not cover (non-finite, or far from the model) are
 //   not taken: the caller searches them by brute force;
-// - nor is a ray that runs nearly in the plane of a face the tree tests it on (along a slanted
-//   edge, or in a facet's plane, say): its det is then rounding noise, and the test may strike
-//   that face, or one beside it in the same plane, at any t, also outside the face's box.
-// Not covered here: a ray lying in the plane of a slanted face to within rounding that meets no
-// face of that plane among those the tree tests, where the brute-force test strikes the face at
-// a distance the tree does not reach. (In an axis-aligned face's plane det is exactly 0, and
-// nothing is struck.) The renderer covers such rays from its camera, checking them against the
-// faces whose planes pass through it (PackedScene::facesThroughCamera). Covering every ray
-// means testing, for each ray, every face whose plane its direction may run in: a grid over
-// directions listing those faces' planes did that exactly, but slowed the search by a fifth
-// or more on the default scene's rays, so it is not done.
+// - a ray that runs nearly in the plane of a face (along a slanted edge, or in a facet's plane,
+//   say) has a det of rounding noise, and the test may strike that face at any t, also outside
+//   its box: every such face is tested whatever boxes the ray enters (NearParallelFaces.h).
 //
 // Width is the pack width of the search that reads it: nodes of Width children, leaves of one
 // pack of Width triangles.
@@ -85,19 +78,14 @@ public:
     // AvxLanes.h, Avx512Lanes.h); they are defined in BvhTraversal.h, for the translation units
     // that choose a lane type.
     //
-    // Sets nearestFace to the nearest struck face as {t, Model, face index}, or to the empty
-    // record; origin in model coordinates, boxRay made from the same ray. Only for rays that
-    // covers accepts. False when the ray runs nearly in the plane of a face it met: every face
-    // must be tested.
+    // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
+    // coordinates, boxRay made from the same ray. Only for rays that covers accepts.
     template <typename Lanes>
-    bool nearestHit(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay, HitRecord& nearestFace) const;
-    // The brute-force search's record for any ray it covers, found without the tree: every face
-    // tested, a pack at a time. The answer for the rays that nearestHit refuses.
-    template <typename Lanes>
-    HitRecord everyFaceNearestHit(Vec3 origin, Vec3 direction) const;
+    HitRecord nearestHit(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay) const;
 
     // Faces tested for every ray instead of through the tree.
     std::size_t sliverCount() const { return m_sliverCount; }
+    const NearParallelFacesOf<Width>& nearParallelFaces() const { return m_nearParallelFaces; }
     std::size_t nodeCount() const { return m_nodes.size(); }
 
     // Below this depth the build halves nodes instead of splitting them by cost, so a binary
@@ -119,6 +107,7 @@ private:
     std::vector<Pack> m_leaves;   // one pack per leaf of the tree
     std::vector<Pack> m_slivers;  // the faces kept out of the tree
     std::size_t m_sliverCount = 0;
+    NearParallelFacesOf<Width> m_nearParallelFaces;  // over the tree's faces
     // Rays from within this distance of the model's origin (per coordinate) are covered.
     float m_reach = 0.0f;
 };

@@ -103,7 +103,7 @@ StrikePoint<Lanes> packLanes(const float (&point)[3][Lanes::kCount])
     return {Lanes::load(point[0]), Lanes::load(point[1]), Lanes::load(point[2])};
 }
 
-// Bit i set when the ray runs nearly in lane i's plane (see ModelBvh.h): det, as the triangle
+// Bit i set when the ray runs nearly in lane i's plane (see NearParallelFaces.h): det, as the triangle
 // test computes it, no larger than the lane's parallelLimit times the size of the direction.
 template <typename Lanes>
 unsigned nearParallelLanes(const TrianglePackOf<Lanes::kCount>& pack, const PackRay<Lanes>& ray, Lanes det)
@@ -122,20 +122,37 @@ unsigned runsNearlyInPlanes(const TrianglePackOf<Lanes::kCount>& pack, const Pac
 }
 
 // strikeTriangles on every lane: bit i set when lane i is struck, its distance in t[i] (t is
-// aligned for Lanes::store); nearParallel gets nearParallelLanes. Always inlined: the compilers
-// leave it a call, which measured about 4 % slower on the default scene's rays.
+// aligned for Lanes::store). Always inlined, as are the two below: the compilers leave it a call,
+// which measured about 4 % slower on the default scene's rays.
+template <typename Lanes>
+[[gnu::always_inline]] inline unsigned strikePackWithDet(const TrianglePackOf<Lanes::kCount>& pack,
+                                                         const PackRay<Lanes>& ray, float* t, Lanes& det)
+{
+    Lanes hitT;
+    const unsigned struck =
+        laneBits(strikeTrianglesByEdges(packLanes<Lanes>(pack.corner), packLanes<Lanes>(pack.edge[0]),
+                                        packLanes<Lanes>(pack.edge[1]), ray.origin, ray.direction, hitT, det));
+    if (struck != 0) {
+        hitT.store(t);
+    }
+    return struck;
+}
+
+template <typename Lanes>
+[[gnu::always_inline]] inline unsigned strikePack(const TrianglePackOf<Lanes::kCount>& pack, const PackRay<Lanes>& ray,
+                                                  float* t)
+{
+    Lanes det;
+    return strikePackWithDet(pack, ray, t, det);
+}
+
+// The same, with nearParallel set to nearParallelLanes.
 template <typename Lanes>
 [[gnu::always_inline]] inline unsigned strikePack(const TrianglePackOf<Lanes::kCount>& pack, const PackRay<Lanes>& ray,
                                                   float* t, unsigned& nearParallel)
 {
-    Lanes hitT;
     Lanes det;
-    const unsigned struck =
-        laneBits(strikeTrianglesByEdges(packLanes<Lanes>(pack.corner), packLanes<Lanes>(pack.edge[0]),
-                                        packLanes<Lanes>(pack.edge[1]), ray.origin, ray.direction, hitT, det));
+    const unsigned struck = strikePackWithDet(pack, ray, t, det);
     nearParallel = nearParallelLanes(pack, ray, det);
-    if (struck != 0) {
-        hitT.store(t);
-    }
     return struck;
 }

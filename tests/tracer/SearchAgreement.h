@@ -11,13 +11,12 @@
 // The same t to the bit, kind and index.
 bool sameRecord(const HitRecord& a, const HitRecord& b);
 
-// Whether the ray lies in the plane of a model face to within rounding (liesInAFacePlane).
+// Whether the ray lies in the plane of a model face to within rounding.
 bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray);
 
 // "" when the accelerated search, on every path that runs here, and the brute-force search give
-// the same record (t bit for bit, kind and index) for every ray that does not lie in the plane
-// of a model face to within rounding (liesInAFacePlane); otherwise how many records differ and
-// the first of them.
+// the same record (t bit for bit, kind and index) for every ray; otherwise how many records
+// differ and the first of them.
 std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>& rays);
 
 // Rays made to find the places where an accelerated search could part from brute force, for

@@ -59,7 +59,13 @@ TEST(SearchAgreement, ShippedModelOnHardRays)
 {
     const auto scene = loadScene(shippedModelPath());
     ASSERT_TRUE(scene->hasModelMesh());
-    expectAgreement(*scene, 1);
+    const Renderer renderer = makeRenderer(*scene, {});
+    const std::vector<Ray> rays = hardRays(*scene, 1, kFaceBudget);
+    EXPECT_EQ(searchDisagreement(renderer, rays), "");
+    // Among them rays lying in face planes, where the test strikes faces with rounding noise.
+    EXPECT_GT(
+        std::count_if(rays.begin(), rays.end(), [&](const Ray& ray) { return liesInModelFacePlane(renderer, ray); }),
+        100);
 }
 
 TEST(SearchAgreement, ShippedModelScaledAndMovedOnHardRays)
@@ -282,7 +288,6 @@ TEST(SearchAgreement, CameraRaysInTheCameraPlaneOfASlantedFaceAgree)
     camera.posY = "-35";
     camera.posZ = "0";
     const Renderer renderer = makeRenderer(*scene, camera);
-    ASSERT_EQ(renderer.m_packedScene.facesThroughCamera.size(), 1u);
 
     std::size_t rays = 0;
     std::size_t differing = 0;
@@ -298,27 +303,6 @@ TEST(SearchAgreement, CameraRaysInTheCameraPlaneOfASlantedFaceAgree)
         }
     }
     EXPECT_EQ(differing, 0u) << "of " << rays;
-}
-
-TEST(SearchAgreement, EveryFaceSearchIsBruteForceOnEveryRayEvenInFacePlanes)
-{
-    // The answer for the rays that the tree refuses: no ray left out, those lying in face
-    // planes included.
-    const auto scene = loadScene(shippedModelPath());
-    ASSERT_TRUE(scene->hasModelMesh());
-    const Renderer renderer = makeRenderer(*scene, {});
-    std::size_t differing = 0;
-    std::size_t inFacePlanes = 0;
-    for (const Ray& ray : hardRays(*scene, 8, kFaceBudget)) {
-        const Vec3 origin = ray.origin - scene->m_modelPos;
-        const HitRecord expected = renderer.intersectModel(ray);
-        const HitRecord actual =
-            renderer.m_packedScene.modelBvh.everyFaceNearestHit<PairedLanes>(origin, ray.direction);
-        differing += !sameRecord(expected, actual);
-        inFacePlanes += liesInModelFacePlane(renderer, ray);
-    }
-    EXPECT_EQ(differing, 0u);
-    EXPECT_GT(inFacePlanes, 0u);
 }
 
 TEST(SearchAgreement, EveryPathRendersTheSamePicture)

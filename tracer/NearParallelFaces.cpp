@@ -1,0 +1,206 @@
+#include "tracer/NearParallelFaces.h"
+
+#include "tracer/CullingMargins.h"
+#include "tracer/TriangleCorners.h"
+#include "tracer/TriangleStrike.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <tuple>
+
+namespace {
+
+struct Double3 {
+    double x;
+    double y;
+    double z;
+};
+
+double dot(Double3 a, Double3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Double3 widen(StrikePoint<float> v) { return {v.x, v.y, v.z}; }
+double sizeSum(Double3 v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); }
+
+// det, computed in float, is off by at most 5 float epsilons times the sizes of the direction and
+// the edges (sums of |components|): 5 / 256 of the near-parallel limit. Room for that and for the
+// rounding of the limit itself.
+constexpr double kLimitRoom = 1.0625;
+// The float check of a direction against a band rounds its dot product and the band's product
+// with the size by a few float epsilons of the size; this is 16 of them.
+constexpr double kCheckRoom = 1.0 / 1048576.0;
+// Cells grow by this much on every side, far beyond the rounding of octahedralPoint...
+constexpr double kCellMargin = 1.0 / 65536.0;
+// ... and bands by this much, for the bit of a cell's margin that lies across a quadrant's edge,
+// where the map's linear piece changes and g by at most a few margins.
+constexpr double kEdgeRoom = 8.0 * kCellMargin;
+// Normals are grouped by their components rounded to this step.
+constexpr double kGroupStep = 1.0 / 262144.0;
+
+struct FacePlane {
+    Double3 normal;  // of unit length
+    double band;
+};
+
+// The normal and band of a face as the triangle test sees it: its edges as the packs hold them,
+// in float.
+FacePlane facePlane(const TriangleCorners& corners)
+{
+    const StrikePoint<float> p0 = strikePoint(corners.p0);
+    const Double3 e1 = widen(strikePoint(corners.p1) - p0);
+    const Double3 e2 = widen(strikePoint(corners.p2) - p0);
+    const Double3 normal{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
+    const double size = std::sqrt(dot(normal, normal));
+    return {{normal.x / size, normal.y / size, normal.z / size},
+            double{kNearParallelShare} * kLimitRoom * sizeSum(e1) * sizeSum(e2) / size};
+}
+
+// A normal and its opposite share a band; the key rounds the one whose largest component is
+// positive.
+std::tuple<long long, long long, long long> groupKey(Double3 n)
+{
+    const double largest = std::fabs(n.x) >= std::fabs(n.y) && std::fabs(n.x) >= std::fabs(n.z) ? n.x
+                           : std::fabs(n.y) >= std::fabs(n.z)                                   ? n.y
+                                                                                                : n.z;
+    const double sign = largest < 0.0 ? -1.0 : 1.0;
+    return {std::llround(sign * n.x / kGroupStep), std::llround(sign * n.y / kGroupStep),
+            std::llround(sign * n.z / kGroupStep)};
+}
+
+double cellLow(std::uint32_t index) { return -1.0 + 2.0 * index / kDirectionGridSide; }
+
+// Calls visit(cell) for every cell where some direction's component along the unit normal may be
+// at most band times its size: every cell, grown by kCellMargin, whose linear pieces (see
+// DirectionCells.h) reach values of g = d . normal with |d| summing to 1 within band. A cell may
+// be visited more than once.
+template <typename Visit>
+void forEachCellInBand(Double3 n, double band, Visit visit)
+{
+    constexpr std::uint32_t half = kDirectionGridSide / 2;
+    const double reach = band + kEdgeRoom;
+    for (const double sx : {-1.0, 1.0}) {
+        for (const double sy : {-1.0, 1.0}) {
+            // g = a x + b y + c on the quadrant's piece inside |x| + |y| = 1 (above) and outside it
+            // (below).
+            const std::array<std::array<double, 3>, 2> pieces{{
+                {n.x - sx * n.z, n.y - sy * n.z, n.z},
+                {-sx * (sy * n.y + n.z), -sy * (sx * n.x + n.z), sx * n.x + sy * n.y + n.z},
+            }};
+            const std::uint32_t firstColumn = sx < 0.0 ? 0 : half;
+            const std::uint32_t firstRow = sy < 0.0 ? 0 : half;
+            for (std::uint32_t row = firstRow; row < firstRow + half; ++row) {
+                const double y0 = cellLow(row) - kCellMargin;
+                const double y1 = cellLow(row + 1) + kCellMargin;
+                const double nearY = std::max(0.0, std::min(std::fabs(y0), std::fabs(y1)) - 2.0 * kCellMargin);
+                const double farY = std::max(std::fabs(y0), std::fabs(y1));
+                for (std::size_t above = 0; above < 2; ++above) {
+                    const auto& [a, b, c] = pieces[above];
+                    // The piece's stretch of the quadrant's row, as |x|.
+                    const double fromX = above == 0 ? 0.0 : std::max(0.0, 1.0 - farY - kCellMargin);
+                    const double toX = above == 0 ? std::min(1.0, 1.0 - nearY + kCellMargin) : 1.0;
+                    const double lowBy = std::min(b * y0, b * y1) + c;
+                    const double highBy = std::max(b * y0, b * y1) + c;
+                    double low = sx < 0.0 ? -toX : fromX;
+                    double high = sx < 0.0 ? -fromX : toX;
+                    if (a != 0.0) {
+                        // Where a x reaches down to reach - lowBy and up to -reach - highBy.
+                        const double p = (reach - lowBy) / a;
+                        const double q = (-reach - highBy) / a;
+                        low = std::max(low, std::min(p, q));
+                        high = std::min(high, std::max(p, q));
+                    } else if (lowBy > reach || highBy < -reach) {
+                        continue;
+                    }
+                    if (!(low <= high)) {
+                        continue;
+                    }
+                    const double scale = 0.5 * kDirectionGridSide;
+                    const double firstAt = std::ceil((low - kCellMargin + 1.0) * scale - 1.0);
+                    const double lastAt = std::floor((high + kCellMargin + 1.0) * scale);
+                    const auto first = static_cast<std::uint32_t>(std::max<double>(firstAt, firstColumn));
+                    const auto last = static_cast<std::uint32_t>(std::min<double>(lastAt, firstColumn + half - 1));
+                    for (std::uint32_t column = first; column <= last; ++column) {
+                        visit(row * kDirectionGridSide + column);
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+template <std::size_t Width>
+NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::vector<std::uint32_t>& faces)
+{
+    if (faces.empty()) {
+        return;
+    }
+    // Groups in order of their first face, each with its faces.
+    std::map<std::tuple<long long, long long, long long>, std::uint32_t> groupOfKey;
+    std::vector<Double3> groupNormals;
+    std::vector<std::vector<std::uint32_t>> groupFaces;
+    std::vector<FacePlane> planes;
+    for (std::uint32_t face : faces) {
+        const FacePlane plane = facePlane(meshTriangleCorners(mesh, face));
+        const auto [position, added] =
+            groupOfKey.try_emplace(groupKey(plane.normal), static_cast<std::uint32_t>(groupNormals.size()));
+        if (added) {
+            groupNormals.push_back(plane.normal);
+            groupFaces.emplace_back();
+        }
+        groupFaces[position->second].push_back(static_cast<std::uint32_t>(planes.size()));
+        planes.push_back(plane);
+    }
+
+    for (std::size_t g = 0; g < groupNormals.size(); ++g) {
+        const Double3 first = groupNormals[g];
+        const Vec3 normal{static_cast<float>(first.x), static_cast<float>(first.y), static_cast<float>(first.z)};
+        const Double3 rounded{normal.x, normal.y, normal.z};
+        double band = 0.0;
+        const auto firstPack = static_cast<std::uint32_t>(m_packs.size());
+        std::size_t filled = 0;
+        for (std::uint32_t i : groupFaces[g]) {
+            const FacePlane& plane = planes[i];
+            // The face's own normal or its opposite, whichever lies nearer the group's.
+            const double sign = dot(plane.normal, rounded) < 0.0 ? -1.0 : 1.0;
+            const Double3 apart{sign * plane.normal.x - rounded.x, sign * plane.normal.y - rounded.y,
+                                sign * plane.normal.z - rounded.z};
+            band = std::max(band, plane.band + std::sqrt(dot(apart, apart)));
+            appendLane(m_packs, filled++, meshTriangleCorners(mesh, faces[i]), faces[i]);
+        }
+        const auto checkBand = static_cast<float>(band * (1.0 + kCheckRoom) + kCheckRoom);
+        m_groups.push_back(
+            {normal, std::nextafter(checkBand, 1.0f), firstPack, static_cast<std::uint32_t>(m_packs.size())});
+    }
+
+    // Each group once in each cell its band reaches: counted, then written.
+    constexpr std::uint32_t cellCount = kDirectionGridSide * kDirectionGridSide;
+    constexpr std::uint32_t noGroup = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> lastGroup(cellCount, noGroup);
+    std::vector<std::uint32_t> counts(cellCount, 0);
+    const auto eachCell = [&](auto visit) {
+        std::fill(lastGroup.begin(), lastGroup.end(), noGroup);
+        for (std::uint32_t g = 0; g < m_groups.size(); ++g) {
+            const Vec3 normal = m_groups[g].normal;
+            forEachCellInBand({normal.x, normal.y, normal.z}, m_groups[g].band, [&](std::uint32_t cell) {
+                if (lastGroup[cell] != g) {
+                    lastGroup[cell] = g;
+                    visit(cell, g);
+                }
+            });
+        }
+    };
+    eachCell([&](std::uint32_t cell, std::uint32_t) { ++counts[cell]; });
+    m_cellStart.assign(cellCount + 1, 0);
+    for (std::uint32_t cell = 0; cell < cellCount; ++cell) {
+        m_cellStart[cell + 1] = m_cellStart[cell] + counts[cell];
+    }
+    m_cellGroups.resize(m_cellStart.back());
+    std::vector<std::uint32_t> next(m_cellStart.begin(), m_cellStart.end() - 1);
+    eachCell([&](std::uint32_t cell, std::uint32_t g) { m_cellGroups[next[cell]++] = g; });
+}
+
+template class NearParallelFacesOf<kPackWidth>;
+template class NearParallelFacesOf<kWidePackWidth>;

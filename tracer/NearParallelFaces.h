@@ -1,0 +1,74 @@
+#pragma once
+
+#include "maths/Vec3.h"
+#include "model3ds/LMesh.h"
+#include "tracer/DirectionCells.h"
+#include "tracer/TrianglePack.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// A ray that runs nearly in a face's plane gets a det that may be rounding noise, and then the
+// triangle test may strike the face at any distance, far outside any box around it: a search
+// that skips boxes cannot follow that. So for every ray the search tests, besides the faces in
+// the boxes it enters, every face whose plane the ray's direction may run nearly parallel to.
+//
+// "Nearly" is the test's own measure (nearParallelLanes): det at most kNearParallelShare times
+// the sizes of the direction and of the face's edges. Faces are grouped by the direction of their
+// normals, and each group gets a band: a direction whose component along the group's normal is
+// at most band times its size (sum of |components|) may run nearly in the plane of one of its
+// faces; outside the band none of them can. The bands are found in double with room for the
+// rounding of det, of the normal and of the check in float. A grid over the directions
+// (DirectionCells.h) lists for each cell the groups whose bands reach into it, so a ray checks a
+// few groups' bands and tests the faces of those it lies in: on the default scene's rays, about
+// one ray in sixteen tests one or two packs this way.
+template <std::size_t Width>
+class NearParallelFacesOf {
+public:
+    using Pack = TrianglePackOf<Width>;
+
+    NearParallelFacesOf() = default;
+    // Over the given faces of the mesh, none of them degenerate (isSliver is false).
+    NearParallelFacesOf(const LMesh& mesh, const std::vector<std::uint32_t>& faces);
+
+    // Calls visit(pack) for the packs of every group whose band holds the direction (finite,
+    // not 0). Always inlined into the search, like everything it calls per ray.
+    template <typename Visit>
+    [[gnu::always_inline]] void forEachPackNearlyParallel(Vec3 direction, Visit&& visit) const
+    {
+        if (m_groups.empty()) {
+            return;
+        }
+        const float sizeSum = std::fabs(direction.x) + std::fabs(direction.y) + std::fabs(direction.z);
+        const std::uint32_t cell = directionCell(direction, sizeSum);
+        const std::uint32_t end = m_cellStart[cell + 1];
+        for (std::uint32_t entry = m_cellStart[cell]; entry < end; ++entry) {
+            const Group& group = m_groups[m_cellGroups[entry]];
+            const float along =
+                direction.x * group.normal.x + direction.y * group.normal.y + direction.z * group.normal.z;
+            if (std::fabs(along) <= group.band * sizeSum) {
+                for (std::uint32_t pack = group.firstPack; pack < group.endPack; ++pack) {
+                    visit(m_packs[pack]);
+                }
+            }
+        }
+    }
+
+    std::size_t groupCount() const { return m_groups.size(); }
+
+private:
+    struct Group {
+        Vec3 normal;  // of unit length, as rounded to float
+        float band;
+        std::uint32_t firstPack;
+        std::uint32_t endPack;
+    };
+
+    std::vector<Group> m_groups;
+    std::vector<Pack> m_packs;  // each group's faces in packs of their own
+    // The groups of cell c are m_cellGroups[m_cellStart[c]] up to m_cellGroups[m_cellStart[c + 1]].
+    std::vector<std::uint32_t> m_cellStart;
+    std::vector<std::uint32_t> m_cellGroups;
+};
