@@ -94,7 +94,8 @@ template <typename Lanes>
     for (const Pack& pack : m_slivers) {
         nearest.consider(pack);
     }
-    m_nearParallelFaces.forEachPackNearlyParallel(direction, [&nearest](const Pack& pack) { nearest.consider(pack); });
+    m_nearParallelFaces.template forEachPackNearlyParallel<Lanes>(
+        direction, [&nearest](const Pack& pack) { nearest.consider(pack); });
 
     if (!m_nodes.empty()) {
         // The boxes waiting, with their entry distances, on a stack that grows down from position

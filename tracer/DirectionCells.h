@@ -11,7 +11,7 @@
 // is linear on each of the square's eight triangles (a quadrant, inside or outside
 // |x| + |y| = 1), so a linear function of the direction has its extremes over a cell at the
 // corners of the cell's pieces.
-inline constexpr std::uint32_t kDirectionGridSide = 256;
+inline constexpr std::uint32_t kDirectionGridSide = 64;
 
 // A point of the square [-1, 1]^2.
 struct SquarePoint {

@@ -31,12 +31,14 @@ constexpr double kLimitRoom = 1.0625;
 // with the size by a few float epsilons of the size; this is 16 of them.
 constexpr double kCheckRoom = 1.0 / 1048576.0;
 // Cells grow by this much on every side, far beyond the rounding of octahedralPoint...
-constexpr double kCellMargin = 1.0 / 65536.0;
+constexpr double kCellMargin = 1.0 / 1048576.0;
 // ... and bands by this much, for the bit of a cell's margin that lies across a quadrant's edge,
 // where the map's linear piece changes and g by at most a few margins.
 constexpr double kEdgeRoom = 8.0 * kCellMargin;
-// Normals are grouped by their components rounded to this step.
-constexpr double kGroupStep = 1.0 / 262144.0;
+// A face joins a group whose normal lies this close to its own, widening the group's band by the
+// distance; the search is sought among the groups whose normals round alike to kBucketStep.
+constexpr double kGroupReach = 1.0 / 65536.0;
+constexpr double kBucketStep = 1.0 / 1024.0;
 
 struct FacePlane {
     Double3 normal;  // of unit length
@@ -56,16 +58,19 @@ FacePlane facePlane(const TriangleCorners& corners)
             double{kNearParallelShare} * kLimitRoom * sizeSum(e1) * sizeSum(e2) / size};
 }
 
-// A normal and its opposite share a band; the key rounds the one whose largest component is
-// positive.
-std::tuple<long long, long long, long long> groupKey(Double3 n)
+// A normal and its opposite share a band: of the two, the one whose largest component is positive.
+Double3 canonical(Double3 n)
 {
     const double largest = std::fabs(n.x) >= std::fabs(n.y) && std::fabs(n.x) >= std::fabs(n.z) ? n.x
                            : std::fabs(n.y) >= std::fabs(n.z)                                   ? n.y
                                                                                                 : n.z;
-    const double sign = largest < 0.0 ? -1.0 : 1.0;
-    return {std::llround(sign * n.x / kGroupStep), std::llround(sign * n.y / kGroupStep),
-            std::llround(sign * n.z / kGroupStep)};
+    return largest < 0.0 ? Double3{-n.x, -n.y, -n.z} : n;
+}
+
+double distance(Double3 a, Double3 b)
+{
+    const Double3 apart{a.x - b.x, a.y - b.y, a.z - b.z};
+    return std::sqrt(dot(apart, apart));
 }
 
 double cellLow(std::uint32_t index) { return -1.0 + 2.0 * index / kDirectionGridSide; }
@@ -138,19 +143,29 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
         return;
     }
     // Groups in order of their first face, each with its faces.
-    std::map<std::tuple<long long, long long, long long>, std::uint32_t> groupOfKey;
+    std::map<std::tuple<long long, long long, long long>, std::vector<std::uint32_t>> groupsOfBucket;
     std::vector<Double3> groupNormals;
     std::vector<std::vector<std::uint32_t>> groupFaces;
     std::vector<FacePlane> planes;
     for (std::uint32_t face : faces) {
         const FacePlane plane = facePlane(meshTriangleCorners(mesh, face));
-        const auto [position, added] =
-            groupOfKey.try_emplace(groupKey(plane.normal), static_cast<std::uint32_t>(groupNormals.size()));
-        if (added) {
-            groupNormals.push_back(plane.normal);
+        const Double3 normal = canonical(plane.normal);
+        std::vector<std::uint32_t>& bucket =
+            groupsOfBucket[{std::llround(normal.x / kBucketStep), std::llround(normal.y / kBucketStep),
+                            std::llround(normal.z / kBucketStep)}];
+        const auto joined = std::find_if(bucket.begin(), bucket.end(), [&](std::uint32_t g) {
+            return distance(groupNormals[g], normal) <= kGroupReach;
+        });
+        std::uint32_t group = 0;
+        if (joined != bucket.end()) {
+            group = *joined;
+        } else {
+            group = static_cast<std::uint32_t>(groupNormals.size());
+            bucket.push_back(group);
+            groupNormals.push_back(normal);
             groupFaces.emplace_back();
         }
-        groupFaces[position->second].push_back(static_cast<std::uint32_t>(planes.size()));
+        groupFaces[group].push_back(static_cast<std::uint32_t>(planes.size()));
         planes.push_back(plane);
     }
 
@@ -163,11 +178,7 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
         std::size_t filled = 0;
         for (std::uint32_t i : groupFaces[g]) {
             const FacePlane& plane = planes[i];
-            // The face's own normal or its opposite, whichever lies nearer the group's.
-            const double sign = dot(plane.normal, rounded) < 0.0 ? -1.0 : 1.0;
-            const Double3 apart{sign * plane.normal.x - rounded.x, sign * plane.normal.y - rounded.y,
-                                sign * plane.normal.z - rounded.z};
-            band = std::max(band, plane.band + std::sqrt(dot(apart, apart)));
+            band = std::max(band, plane.band + distance(canonical(plane.normal), rounded));
             appendLane(m_packs, filled++, meshTriangleCorners(mesh, faces[i]), faces[i]);
         }
         const auto checkBand = static_cast<float>(band * (1.0 + kCheckRoom) + kCheckRoom);
@@ -195,11 +206,25 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
     eachCell([&](std::uint32_t cell, std::uint32_t) { ++counts[cell]; });
     m_cellStart.assign(cellCount + 1, 0);
     for (std::uint32_t cell = 0; cell < cellCount; ++cell) {
-        m_cellStart[cell + 1] = m_cellStart[cell] + counts[cell];
+        m_cellStart[cell + 1] = m_cellStart[cell] + static_cast<std::uint32_t>((counts[cell] + Width - 1) / Width);
     }
-    m_cellGroups.resize(m_cellStart.back());
-    std::vector<std::uint32_t> next(m_cellStart.begin(), m_cellStart.end() - 1);
-    eachCell([&](std::uint32_t cell, std::uint32_t g) { m_cellGroups[next[cell]++] = g; });
+    Block unused;
+    for (auto& axis : unused.normal) {
+        std::fill(std::begin(axis), std::end(axis), 0.0f);
+    }
+    std::fill(std::begin(unused.band), std::end(unused.band), -1.0f);
+    std::fill(std::begin(unused.group), std::end(unused.group), 0u);
+    m_blocks.assign(m_cellStart.back(), unused);
+    std::vector<std::uint32_t> filled(cellCount, 0);
+    eachCell([&](std::uint32_t cell, std::uint32_t g) {
+        Block& block = m_blocks[m_cellStart[cell] + filled[cell] / Width];
+        const std::size_t lane = filled[cell]++ % Width;
+        block.normal[0][lane] = m_groups[g].normal.x;
+        block.normal[1][lane] = m_groups[g].normal.y;
+        block.normal[2][lane] = m_groups[g].normal.z;
+        block.band[lane] = m_groups[g].band;
+        block.group[lane] = g;
+    });
 }
 
 template class NearParallelFacesOf<kPackWidth>;

@@ -5,6 +5,7 @@
 #include "tracer/DirectionCells.h"
 #include "tracer/TrianglePack.h"
 
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -35,20 +36,29 @@ public:
 
     // Calls visit(pack) for the packs of every group whose band holds the direction (finite,
     // not 0). Always inlined into the search, like everything it calls per ray.
-    template <typename Visit>
+    template <typename Lanes, typename Visit>
     [[gnu::always_inline]] void forEachPackNearlyParallel(Vec3 direction, Visit&& visit) const
     {
-        if (m_groups.empty()) {
+        static_assert(Lanes::kCount == Width);
+        if (m_cellStart.empty()) {
             return;
         }
         const float sizeSum = std::fabs(direction.x) + std::fabs(direction.y) + std::fabs(direction.z);
         const std::uint32_t cell = directionCell(direction, sizeSum);
         const std::uint32_t end = m_cellStart[cell + 1];
-        for (std::uint32_t entry = m_cellStart[cell]; entry < end; ++entry) {
-            const Group& group = m_groups[m_cellGroups[entry]];
-            const float along =
-                direction.x * group.normal.x + direction.y * group.normal.y + direction.z * group.normal.z;
-            if (std::fabs(along) <= group.band * sizeSum) {
+        const Lanes x(direction.x);
+        const Lanes y(direction.y);
+        const Lanes z(direction.z);
+        const Lanes size(sizeSum);
+        const Lanes zero(0.0f);
+        for (std::uint32_t b = m_cellStart[cell]; b < end; ++b) {
+            const Block& block = m_blocks[b];
+            const Lanes along =
+                x * Lanes::load(block.normal[0]) + y * Lanes::load(block.normal[1]) + z * Lanes::load(block.normal[2]);
+            const Lanes limit = Lanes::load(block.band) * size;
+            for (unsigned lanes = laneBits(both(along <= limit, zero - along <= limit)); lanes != 0;
+                 lanes &= lanes - 1) {
+                const Group& group = m_groups[block.group[std::countr_zero(lanes)]];
                 for (std::uint32_t pack = group.firstPack; pack < group.endPack; ++pack) {
                     visit(m_packs[pack]);
                 }
@@ -66,9 +76,17 @@ private:
         std::uint32_t endPack;
     };
 
+    // The normals and bands of up to Width groups side by side; an unused lane has band -1,
+    // which no direction lies in.
+    struct alignas(Width * sizeof(float)) Block {
+        float normal[3][Width];
+        float band[Width];
+        std::uint32_t group[Width];
+    };
+
     std::vector<Group> m_groups;
     std::vector<Pack> m_packs;  // each group's faces in packs of their own
-    // The groups of cell c are m_cellGroups[m_cellStart[c]] up to m_cellGroups[m_cellStart[c + 1]].
+    // The blocks of cell c are m_blocks[m_cellStart[c]] up to m_blocks[m_cellStart[c + 1]].
     std::vector<std::uint32_t> m_cellStart;
-    std::vector<std::uint32_t> m_cellGroups;
+    std::vector<Block> m_blocks;
 };

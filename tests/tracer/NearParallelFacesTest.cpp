@@ -102,7 +102,7 @@ Coverage coverage(const IndexedMesh& indexed, const std::vector<Vec3>& direction
             continue;
         }
         std::set<std::uint32_t> visited;
-        index.forEachPackNearlyParallel(direction, [&visited](const Pack& pack) {
+        index.forEachPackNearlyParallel<PairedLanes>(direction, [&visited](const Pack& pack) {
             for (std::uint32_t face : pack.face) {
                 if (face != Pack::kNoFace) {
                     visited.insert(face);
