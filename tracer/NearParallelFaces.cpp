@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <numeric>
 #include <tuple>
 
 namespace {
@@ -137,7 +138,8 @@ void forEachCellInBand(Double3 n, double band, Visit visit)
 }  // namespace
 
 template <std::size_t Width>
-NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::vector<std::uint32_t>& faces)
+NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::vector<std::uint32_t>& faces,
+                                                std::size_t mostCellEntries)
 {
     if (faces.empty()) {
         return;
@@ -190,10 +192,13 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
     constexpr std::uint32_t cellCount = kDirectionGridSide * kDirectionGridSide;
     constexpr std::uint32_t noGroup = 0xFFFFFFFFu;
     std::vector<std::uint32_t> lastGroup(cellCount, noGroup);
-    std::vector<std::uint32_t> counts(cellCount, 0);
+    std::vector<bool> inGrid(m_groups.size(), true);
     const auto eachCell = [&](auto visit) {
         std::fill(lastGroup.begin(), lastGroup.end(), noGroup);
         for (std::uint32_t g = 0; g < m_groups.size(); ++g) {
+            if (!inGrid[g]) {
+                continue;
+            }
             const Vec3 normal = m_groups[g].normal;
             forEachCellInBand({normal.x, normal.y, normal.z}, m_groups[g].band, [&](std::uint32_t cell) {
                 if (lastGroup[cell] != g) {
@@ -203,6 +208,23 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
             });
         }
     };
+    std::vector<std::size_t> entries(m_groups.size(), 0);
+    eachCell([&](std::uint32_t, std::uint32_t g) { ++entries[g]; });
+    m_cellEntryCount = std::accumulate(entries.begin(), entries.end(), std::size_t{0});
+    if (m_cellEntryCount > mostCellEntries) {
+        std::vector<std::uint32_t> widest(m_groups.size());
+        std::iota(widest.begin(), widest.end(), 0u);
+        std::sort(widest.begin(), widest.end(),
+                  [&](std::uint32_t a, std::uint32_t b) { return entries[a] > entries[b]; });
+        for (std::size_t i = 0; m_cellEntryCount > mostCellEntries; ++i) {
+            const Group& group = m_groups[widest[i]];
+            inGrid[widest[i]] = false;
+            m_cellEntryCount -= entries[widest[i]];
+            m_packsForEveryRay.insert(m_packsForEveryRay.end(), m_packs.begin() + group.firstPack,
+                                      m_packs.begin() + group.endPack);
+        }
+    }
+    std::vector<std::uint32_t> counts(cellCount, 0);
     eachCell([&](std::uint32_t cell, std::uint32_t) { ++counts[cell]; });
     m_cellStart.assign(cellCount + 1, 0);
     for (std::uint32_t cell = 0; cell < cellCount; ++cell) {

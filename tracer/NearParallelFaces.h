@@ -30,9 +30,16 @@ class NearParallelFacesOf {
 public:
     using Pack = TrianglePackOf<Width>;
 
+    // The most group entries the grid's cells hold: about 340 MB. The shipped model needs about
+    // 100,000 entries, a smooth sphere of 65,000 faces about 6 million, but thin faces have wide
+    // bands, and 65,000 of them in every direction would need gigabytes. The groups that fill the
+    // most cells then have their faces tested for every ray instead, until the rest fit.
+    static constexpr std::size_t kMostCellEntries = std::size_t{1} << 24;
+
     NearParallelFacesOf() = default;
     // Over the given faces of the mesh, none of them degenerate (isSliver is false).
-    NearParallelFacesOf(const LMesh& mesh, const std::vector<std::uint32_t>& faces);
+    NearParallelFacesOf(const LMesh& mesh, const std::vector<std::uint32_t>& faces,
+                        std::size_t mostCellEntries = kMostCellEntries);
 
     // Calls visit(pack) for the packs of every group whose band holds the direction (finite,
     // not 0). Always inlined into the search, like everything it calls per ray.
@@ -40,6 +47,9 @@ public:
     [[gnu::always_inline]] void forEachPackNearlyParallel(Vec3 direction, Visit&& visit) const
     {
         static_assert(Lanes::kCount == Width);
+        for (const Pack& pack : m_packsForEveryRay) {
+            visit(pack);
+        }
         if (m_cellStart.empty()) {
             return;
         }
@@ -67,6 +77,8 @@ public:
     }
 
     std::size_t groupCount() const { return m_groups.size(); }
+    std::size_t cellEntryCount() const { return m_cellEntryCount; }
+    std::size_t packsForEveryRayCount() const { return m_packsForEveryRay.size(); }
 
 private:
     struct Group {
@@ -85,7 +97,9 @@ private:
     };
 
     std::vector<Group> m_groups;
-    std::vector<Pack> m_packs;  // each group's faces in packs of their own
+    std::vector<Pack> m_packs;             // each group's faces in packs of their own
+    std::vector<Pack> m_packsForEveryRay;  // the packs of the groups left out of the grid
+    std::size_t m_cellEntryCount = 0;
     // The blocks of cell c are m_blocks[m_cellStart[c]] up to m_blocks[m_cellStart[c + 1]].
     std::vector<std::uint32_t> m_cellStart;
     std::vector<Block> m_blocks;

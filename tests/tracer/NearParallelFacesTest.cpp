@@ -93,9 +93,9 @@ struct Coverage {
     std::string firstMiss;
 };
 
-Coverage coverage(const IndexedMesh& indexed, const std::vector<Vec3>& directions)
+Coverage coverage(const IndexedMesh& indexed, const NearParallelFacesOf<kPackWidth>& index,
+                  const std::vector<Vec3>& directions)
 {
-    const NearParallelFacesOf<kPackWidth> index(indexed.mesh, indexed.faces);
     Coverage result;
     for (const Vec3 direction : directions) {
         if (!(largestMagnitude(direction) > 0.0f)) {
@@ -132,7 +132,7 @@ void expectCovered(const std::filesystem::path& path, std::size_t faceStride)
         return;
     }
     const std::vector<Vec3> directions = testDirections(indexed, faceStride, 7);
-    const Coverage result = coverage(indexed, directions);
+    const Coverage result = coverage(indexed, NearParallelFacesOf<kPackWidth>(indexed.mesh, indexed.faces), directions);
     EXPECT_EQ(result.missed, 0u) << "first: " << result.firstMiss;
     // The directions made along faces do run nearly in their planes.
     EXPECT_GT(result.nearParallel, indexed.faces.size() / faceStride);
@@ -155,6 +155,20 @@ TEST(NearParallelFaces, HoldEveryFaceEachFixturesDetCallsNearlyParallel)
         SCOPED_TRACE(entry.path().filename().string());
         expectCovered(entry.path(), 3);
     }
+}
+
+TEST(NearParallelFaces, AGridOverItsLimitTestsTheFacesOfItsWidestGroupsForEveryRay)
+{
+    const IndexedMesh indexed = indexedMesh(sourceDir() / "data" / "CrystalModel" / "Crystal.3DS");
+    ASSERT_FALSE(indexed.faces.empty());
+    const NearParallelFacesOf<kPackWidth> whole(indexed.mesh, indexed.faces);
+    EXPECT_EQ(whole.packsForEveryRayCount(), 0u);
+    const std::size_t limit = whole.cellEntryCount() / 4 * 3;
+    const NearParallelFacesOf<kPackWidth> limited(indexed.mesh, indexed.faces, limit);
+    EXPECT_LE(limited.cellEntryCount(), limit);
+    EXPECT_GT(limited.packsForEveryRayCount(), 0u);
+    const Coverage result = coverage(indexed, limited, testDirections(indexed, 29, 11));
+    EXPECT_EQ(result.missed, 0u) << "first: " << result.firstMiss;
 }
 
 TEST(DirectionCells, EveryDirectionFallsInTheGrid)
