@@ -34,7 +34,7 @@ inline float largestMagnitude(Vec3 v)
 // direction and the triangle's two edges (sums of |components|) runs in the triangle's plane to
 // within a few dozen roundings. The test's quotients are then rounding noise, and it may strike
 // the triangle at any distance, far outside its box; a search that skips boxes cannot follow
-// that, so such a ray is answered by testing every triangle.
+// that, so it tests such triangles whatever boxes the ray enters (NearParallelFaces.h).
 inline constexpr float kNearParallelShare = 1.0f / 65536.0f;
 
 // A triangle's size and shape, in double: its longest edge squared, and its thinness, the
