@@ -9,10 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -24,6 +27,64 @@
 namespace {
 
 using Pack = TrianglePackOf<kPackWidth>;
+
+// Sixteen lanes of plain floats, each operation rounded as one AVX-512 lane rounds it: the index
+// that the AVX-512 search reads, checked on any processor.
+struct SixteenLanes {
+    static constexpr unsigned kCount = 16;
+    std::array<float, kCount> value;
+
+    explicit SixteenLanes(float each) { value.fill(each); }
+    static SixteenLanes load(const float* lanes)
+    {
+        SixteenLanes loaded(0.0f);
+        std::copy(lanes, lanes + kCount, loaded.value.begin());
+        return loaded;
+    }
+};
+
+struct SixteenMask {
+    std::array<bool, SixteenLanes::kCount> set;
+};
+
+template <typename Operation>
+SixteenLanes eachLane(SixteenLanes a, SixteenLanes b, Operation operation)
+{
+    for (unsigned i = 0; i < SixteenLanes::kCount; ++i) {
+        a.value[i] = operation(a.value[i], b.value[i]);
+    }
+    return a;
+}
+
+SixteenLanes operator+(SixteenLanes a, SixteenLanes b) { return eachLane(a, b, std::plus<float>()); }
+SixteenLanes operator-(SixteenLanes a, SixteenLanes b) { return eachLane(a, b, std::minus<float>()); }
+SixteenLanes operator*(SixteenLanes a, SixteenLanes b) { return eachLane(a, b, std::multiplies<float>()); }
+
+SixteenMask operator<=(SixteenLanes a, SixteenLanes b)
+{
+    SixteenMask mask{};
+    for (unsigned i = 0; i < SixteenLanes::kCount; ++i) {
+        mask.set[i] = a.value[i] <= b.value[i];
+    }
+    return mask;
+}
+
+SixteenMask both(SixteenMask a, SixteenMask b)
+{
+    for (unsigned i = 0; i < SixteenLanes::kCount; ++i) {
+        a.set[i] = a.set[i] && b.set[i];
+    }
+    return a;
+}
+
+unsigned laneBits(SixteenMask mask)
+{
+    unsigned bits = 0;
+    for (unsigned i = 0; i < SixteenLanes::kCount; ++i) {
+        bits |= mask.set[i] ? 1u << i : 0u;
+    }
+    return bits;
+}
 
 struct IndexedMesh {
     LMesh mesh;
@@ -93,18 +154,22 @@ struct Coverage {
     std::string firstMiss;
 };
 
-Coverage coverage(const IndexedMesh& indexed, const NearParallelFacesOf<kPackWidth>& index,
+// The faces that an index of Lanes::kCount wide packs visits, against the faces the triangle
+// test's det calls near-parallel (found on the mesh's own packs).
+template <typename Lanes>
+Coverage coverage(const IndexedMesh& indexed, const NearParallelFacesOf<Lanes::kCount>& index,
                   const std::vector<Vec3>& directions)
 {
+    using IndexPack = TrianglePackOf<Lanes::kCount>;
     Coverage result;
     for (const Vec3 direction : directions) {
         if (!(largestMagnitude(direction) > 0.0f)) {
             continue;
         }
         std::set<std::uint32_t> visited;
-        index.forEachPackNearlyParallel<PairedLanes>(direction, [&visited](const Pack& pack) {
+        index.template forEachPackNearlyParallel<Lanes>(direction, [&visited](const IndexPack& pack) {
             for (std::uint32_t face : pack.face) {
-                if (face != Pack::kNoFace) {
+                if (face != IndexPack::kNoFace) {
                     visited.insert(face);
                 }
             }
@@ -132,12 +197,17 @@ void expectCovered(const std::filesystem::path& path, std::size_t faceStride)
         return;
     }
     const std::vector<Vec3> directions = testDirections(indexed, faceStride, 7);
-    const Coverage result = coverage(indexed, NearParallelFacesOf<kPackWidth>(indexed.mesh, indexed.faces), directions);
-    EXPECT_EQ(result.missed, 0u) << "first: " << result.firstMiss;
-    // The directions made along faces do run nearly in their planes.
-    EXPECT_GT(result.nearParallel, indexed.faces.size() / faceStride);
-    // And the index is no list of every face: far fewer are tested than there are.
-    EXPECT_LT(result.visited, directions.size() * indexed.faces.size() / 10 + directions.size() * 8);
+    const Coverage eight =
+        coverage<PairedLanes>(indexed, NearParallelFacesOf<kPackWidth>(indexed.mesh, indexed.faces), directions);
+    const Coverage sixteen =
+        coverage<SixteenLanes>(indexed, NearParallelFacesOf<kWidePackWidth>(indexed.mesh, indexed.faces), directions);
+    for (const Coverage* result : {&eight, &sixteen}) {
+        EXPECT_EQ(result->missed, 0u) << "first: " << result->firstMiss;
+        // The directions made along faces do run nearly in their planes.
+        EXPECT_GT(result->nearParallel, indexed.faces.size() / faceStride);
+        // And the index is no list of every face: far fewer are tested than there are.
+        EXPECT_LT(result->visited, directions.size() * indexed.faces.size() / 10 + directions.size() * 8);
+    }
 }
 
 }  // namespace
@@ -167,7 +237,7 @@ TEST(NearParallelFaces, AGridOverItsLimitTestsTheFacesOfItsWidestGroupsForEveryR
     const NearParallelFacesOf<kPackWidth> limited(indexed.mesh, indexed.faces, limit);
     EXPECT_LE(limited.cellEntryCount(), limit);
     EXPECT_GT(limited.packsForEveryRayCount(), 0u);
-    const Coverage result = coverage(indexed, limited, testDirections(indexed, 29, 11));
+    const Coverage result = coverage<PairedLanes>(indexed, limited, testDirections(indexed, 29, 11));
     EXPECT_EQ(result.missed, 0u) << "first: " << result.firstMiss;
 }
 
