@@ -85,7 +85,6 @@ public:
 
     // Faces tested for every ray instead of through the tree.
     std::size_t sliverCount() const { return m_sliverCount; }
-    const NearParallelFacesOf<Width>& nearParallelFaces() const { return m_nearParallelFaces; }
     std::size_t nodeCount() const { return m_nodes.size(); }
 
     // Below this depth the build halves nodes instead of splitting them by cost, so a binary

@@ -209,7 +209,11 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
         }
     };
     std::vector<std::size_t> entries(m_groups.size(), 0);
-    eachCell([&](std::uint32_t, std::uint32_t g) { ++entries[g]; });
+    std::vector<std::uint32_t> counts(cellCount, 0);
+    eachCell([&](std::uint32_t cell, std::uint32_t g) {
+        ++entries[g];
+        ++counts[cell];
+    });
     m_cellEntryCount = std::accumulate(entries.begin(), entries.end(), std::size_t{0});
     if (m_cellEntryCount > mostCellEntries) {
         std::vector<std::uint32_t> widest(m_groups.size());
@@ -223,9 +227,9 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
             m_packsForEveryRay.insert(m_packsForEveryRay.end(), m_packs.begin() + group.firstPack,
                                       m_packs.begin() + group.endPack);
         }
+        std::fill(counts.begin(), counts.end(), 0u);
+        eachCell([&](std::uint32_t cell, std::uint32_t) { ++counts[cell]; });
     }
-    std::vector<std::uint32_t> counts(cellCount, 0);
-    eachCell([&](std::uint32_t cell, std::uint32_t) { ++counts[cell]; });
     m_cellStart.assign(cellCount + 1, 0);
     for (std::uint32_t cell = 0; cell < cellCount; ++cell) {
         m_cellStart[cell + 1] = m_cellStart[cell] + static_cast<std::uint32_t>((counts[cell] + Width - 1) / Width);

@@ -76,7 +76,6 @@ public:
         }
     }
 
-    std::size_t groupCount() const { return m_groups.size(); }
     std::size_t cellEntryCount() const { return m_cellEntryCount; }
     std::size_t packsForEveryRayCount() const { return m_packsForEveryRay.size(); }
 
