@@ -148,7 +148,7 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
     std::map<std::tuple<long long, long long, long long>, std::vector<std::uint32_t>> groupsOfBucket;
     std::vector<Double3> groupNormals;
     std::vector<std::vector<std::uint32_t>> groupFaces;
-    std::vector<FacePlane> planes;
+    std::vector<FacePlane> planes;  // each face's, with its canonical normal
     for (std::uint32_t face : faces) {
         const FacePlane plane = facePlane(meshTriangleCorners(mesh, face));
         const Double3 normal = canonical(plane.normal);
@@ -168,7 +168,7 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
             groupFaces.emplace_back();
         }
         groupFaces[group].push_back(static_cast<std::uint32_t>(planes.size()));
-        planes.push_back(plane);
+        planes.push_back({normal, plane.band});
     }
 
     for (std::size_t g = 0; g < groupNormals.size(); ++g) {
@@ -180,7 +180,7 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
         std::size_t filled = 0;
         for (std::uint32_t i : groupFaces[g]) {
             const FacePlane& plane = planes[i];
-            band = std::max(band, plane.band + distance(canonical(plane.normal), rounded));
+            band = std::max(band, plane.band + distance(plane.normal, rounded));
             appendLane(m_packs, filled++, meshTriangleCorners(mesh, faces[i]), faces[i]);
         }
         const auto checkBand = static_cast<float>(band * (1.0 + kCheckRoom) + kCheckRoom);
