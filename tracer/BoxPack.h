@@ -1,10 +1,12 @@
 #pragma once
 
 #include "maths/Vec3.h"
+#include "tracer/CullingMargins.h"
 #include "tracer/PackWidth.h"
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 // Width axis-aligned boxes side by side, so that one vector instruction handles one coordinate
 // of all of them. An empty box (low +infinity, high -infinity) is entered by no ray. Aligned for
@@ -16,23 +18,37 @@ struct alignas(Width * sizeof(float)) BoxPackOf {
 };
 
 // A ray made ready for testing a BoxPackOf<Lanes::kCount> with the lane type Lanes: per axis the
-// side it enters each box by, and its origin and inverse direction in every lane.
+// side it enters each box by, and its origin and the inverse speeds at which it reaches each
+// side, in every lane.
+//
+// The ray is tested as a cone around it whose radius grows by kGrazingReach (CullingMargins.h)
+// per unit of distance, so that a box is entered wherever a face in it may be struck by a ray
+// meeting it at a slant. Along an axis the cone's near edge runs towards the near sides faster,
+// and its far edge leaves the far sides slower, than the ray itself; where the cone widens faster
+// than the ray moves along an axis, it reaches every slab of that axis, which then bounds nothing.
 template <typename Lanes>
 class BoxRay {
 public:
     using Boxes = BoxPackOf<Lanes::kCount>;
 
-    BoxRay(Vec3 origin, Vec3 direction)
-        : m_start{Lanes(origin.x), Lanes(origin.y), Lanes(origin.z)},
-          m_inverse{Lanes(1.0f / direction.x), Lanes(1.0f / direction.y), Lanes(1.0f / direction.z)}
+    BoxRay(Vec3 origin, Vec3 direction) : m_start{Lanes(origin.x), Lanes(origin.y), Lanes(origin.z)}
     {
         const float components[3] = {direction.x, direction.y, direction.z};
+        // The sum of |components| is at least the length.
+        const float spread =
+            kGrazingReach * (std::fabs(direction.x) + std::fabs(direction.y) + std::fabs(direction.z));
         for (int axis = 0; axis < 3; ++axis) {
             const std::size_t low = offsetof(Boxes, low) + sizeof(Boxes::low[0]) * axis;
             const std::size_t high = offsetof(Boxes, high) + sizeof(Boxes::high[0]) * axis;
+            const float component = components[axis];
             // The low side first when the ray moves up.
-            m_nearSide[axis] = std::signbit(components[axis]) ? high : low;
-            m_farSide[axis] = std::signbit(components[axis]) ? low : high;
+            m_nearSide[axis] = std::signbit(component) ? high : low;
+            m_farSide[axis] = std::signbit(component) ? low : high;
+            // NaN leaves the axis out of the test (see entered).
+            const float away = std::copysign(spread, component);
+            const bool bounds = std::fabs(component) > spread;
+            m_nearInverse[axis] = Lanes(bounds ? 1.0f / (component + away) : kLeftOut);
+            m_farInverse[axis] = Lanes(bounds ? 1.0f / (component - away) : kLeftOut);
         }
     }
 
@@ -44,9 +60,9 @@ public:
         m_start[2] = Lanes(origin.z);
     }
 
-    // Bit i set when the ray enters box i at a distance from 0 to reach; the entry distances in
-    // entry. Where an axis gives NaN (the origin on a box side the ray runs along) the axis is
-    // left out, which only widens the test.
+    // Bit i set when the ray's cone enters box i at a t from 0 to reach; the entry distances in
+    // entry. Where an axis gives NaN (left out, or the origin on a box side the ray runs along)
+    // the axis is left out, which only widens the test.
     unsigned entered(const Boxes& boxes, float reach, Lanes& entry) const
     {
         return entered(boxes, reach, entry, [](Lanes distances) { return distances; });
@@ -58,20 +74,23 @@ public:
     {
         const auto* bytes = reinterpret_cast<const unsigned char*>(&boxes);
         auto side = [bytes](std::size_t offset) { return Lanes::load(reinterpret_cast<const float*>(bytes + offset)); };
-        entry = largerOr((side(m_nearSide[0]) - m_start[0]) * m_inverse[0], Lanes(0.0f));
-        Lanes exit = smallerOr((side(m_farSide[0]) - m_start[0]) * m_inverse[0], Lanes(reach));
-        entry = largerOr((side(m_nearSide[1]) - m_start[1]) * m_inverse[1], entry);
-        exit = smallerOr((side(m_farSide[1]) - m_start[1]) * m_inverse[1], exit);
-        entry = largerOr((side(m_nearSide[2]) - m_start[2]) * m_inverse[2], entry);
-        exit = smallerOr((side(m_farSide[2]) - m_start[2]) * m_inverse[2], exit);
+        entry = largerOr((side(m_nearSide[0]) - m_start[0]) * m_nearInverse[0], Lanes(0.0f));
+        Lanes exit = smallerOr((side(m_farSide[0]) - m_start[0]) * m_farInverse[0], Lanes(reach));
+        entry = largerOr((side(m_nearSide[1]) - m_start[1]) * m_nearInverse[1], entry);
+        exit = smallerOr((side(m_farSide[1]) - m_start[1]) * m_farInverse[1], exit);
+        entry = largerOr((side(m_nearSide[2]) - m_start[2]) * m_nearInverse[2], entry);
+        exit = smallerOr((side(m_farSide[2]) - m_start[2]) * m_farInverse[2], exit);
         entry = arrange(entry);
         exit = arrange(exit);
         return laneBits(entry <= exit);
     }
 
 private:
+    static constexpr float kLeftOut = std::numeric_limits<float>::quiet_NaN();
+
     Lanes m_start[3];
-    Lanes m_inverse[3];
+    Lanes m_nearInverse[3];
+    Lanes m_farInverse[3];
     std::size_t m_nearSide[3];
     std::size_t m_farSide[3];
 };

@@ -31,11 +31,23 @@ inline float largestMagnitude(Vec3 v)
 }
 
 // A ray whose det against a triangle is at most this share of the product of the sizes of its
-// direction and the triangle's two edges (sums of |components|) runs in the triangle's plane to
-// within a few dozen roundings. The test's quotients are then rounding noise, and it may strike
-// the triangle at any distance, far outside its box; a search that skips boxes cannot follow
-// that, so it tests such triangles whatever boxes the ray enters (NearParallelFaces.h).
-inline constexpr float kNearParallelShare = 1.0f / 65536.0f;
+// direction and the triangle's two edges (sums of |components|) runs nearly in the triangle's
+// plane. The test's quotients may then be mostly rounding noise, and it may strike the triangle
+// at any distance, far outside its box; a search that skips boxes cannot follow that, so it tests
+// such triangles whatever boxes the ray enters (NearParallelFaces.h).
+inline constexpr float kNearParallelShare = 1.0f / 4096.0f;
+
+// Any other ray still meets the triangle at a slant that magnifies rounding: the test's
+// numerators carry errors of up to 6 float roundings (2^-24 each) times the sizes of
+// s = origin - p0 and of the edges, det up to 5 times the sizes of the edges, and det is at least
+// kNearParallelShare times those sizes. So where the test strikes, the point where the ray
+// truly meets the triangle's plane lies within 23 roundings / kNearParallelShare times (the
+// distance along the ray plus the sizes of the edges, largest components) of the triangle, and
+// the ray comes that close before the struck t. That is kGrazingReach, with room for the terms
+// of second order: boxes grow by it times the edges' sizes (paddingFor), and the box test widens
+// the ray into a cone whose radius grows by it per unit of distance (BoxRay). A ray 40 units
+// from a face 0.01 across, meeting it at a hundredth of a degree, was struck 0.005 off the face.
+inline constexpr float kGrazingReach = 32.0f / 16777216.0f / kNearParallelShare;
 
 // A triangle's size and shape, in double: its longest edge squared, and its thinness, the
 // length of e1 x e2 over that square (0.5 for a right isosceles triangle, 0 for a line).
@@ -85,13 +97,19 @@ inline bool isSliver(const TriangleCorners& corners)
 // thinness: a thin triangle is struck further outside itself (a fuzzed triangle 92,000 long with
 // a thinness of 1.3e-4, met at 50 degrees, was struck beyond a pad of 3.5). kPadShare of the
 // largest coordinate covers triangles of kWellShapedThinness and more; a thinner one's pad
-// grows in proportion, by at most 1 / kSliverAreaRatio.
+// grows in proportion, by at most 1 / kSliverAreaRatio. On top comes kGrazingReach times the
+// sizes of the edges, the part of a slanting ray's reach that does not grow with its distance.
 inline constexpr double kWellShapedThinness = 0.5;
 
 inline float paddingFor(const TriangleCorners& corners, float largestCoordinate)
 {
     const float basePad = largestCoordinate * kPadShare;
     const double thinness = triangleShape(corners).thinness;
-    return thinness >= kWellShapedThinness ? basePad
-                                           : static_cast<float>(double{basePad} * (kWellShapedThinness / thinness));
+    const float pad = thinness >= kWellShapedThinness
+                          ? basePad
+                          : static_cast<float>(double{basePad} * (kWellShapedThinness / thinness));
+    // The edges as the test computes them.
+    const Vec3 e1 = corners.p1 - corners.p0;
+    const Vec3 e2 = corners.p2 - corners.p0;
+    return pad + kGrazingReach * (largestMagnitude(e1) + largestMagnitude(e2));
 }

@@ -40,6 +40,9 @@ struct alignas(64) BvhNodeOf {
 // keeps the answer the same:
 // - boxes padded well beyond the rounding of the box test and of the triangle test, the pad
 //   of a thin face grown with its thinness (paddingFor);
+// - a ray that meets a face at a slant, where rounding may strike the face away from where the
+//   ray meets its plane, entering the box anyway: each pad grows with the face's edges, and the
+//   box test widens the ray into a thin cone (kGrazingReach, BoxRay);
 // - near-degenerate triangles (whose test can strike far outside their box) kept out of the
 //   tree and tested for every ray;
 // - a box is visited while its entry distance is at most the best t plus a slack, so that a

@@ -23,8 +23,7 @@
 // faces; outside the band none of them can. The bands are found in double with room for the
 // rounding of det, of the normal and of the check in float. A grid over the directions
 // (DirectionCells.h) lists for each cell the groups whose bands reach into it, so a ray checks a
-// few groups' bands and tests the faces of those it lies in: on the default scene's rays, about
-// one ray in sixteen tests one or two packs this way.
+// few groups' bands and tests the faces of those it lies in.
 template <std::size_t Width>
 class NearParallelFacesOf {
 public:

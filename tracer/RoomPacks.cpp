@@ -106,7 +106,8 @@ RoomPacksOf<Width>::RoomPacksOf(const Scene& scene)
 
 // The model's box in world coordinates, widened so that the rays leaving its surface start
 // inside, kept within the reach where the packs' padding holds, then cut back from each pack's
-// padded box, grown by margin, on the side that keeps the most of it. Only the cuts matter for
+// padded box, grown by margin and the reach of slanting rays, on the side that keeps the most of
+// it. Only the cuts matter for
 // exactness: any box apart from the packs' boxes would do.
 template <std::size_t Width>
 void RoomPacksOf<Width>::setClearBox(const Scene& scene, const std::vector<Vec3>& lows, const std::vector<Vec3>& highs,
@@ -142,11 +143,17 @@ void RoomPacksOf<Width>::setClearBox(const Scene& scene, const std::vector<Vec3>
         }
     }
 
+    // A ray that meets a room triangle at a slant may be struck where it only came within
+    // kGrazingReach per unit of its distance of the padded box (CullingMargins.h); a segment in
+    // the box is no longer than the box's diagonal.
+    const double diagonal = std::sqrt((high[0] - low[0]) * (high[0] - low[0]) + (high[1] - low[1]) * (high[1] - low[1]) +
+                                      (high[2] - low[2]) * (high[2] - low[2]));
+    const double clearance = margin + kGrazingReach * diagonal;
     for (std::size_t p = 0; p < lows.size(); ++p) {
-        const std::array<double, 3> packLow{double{lows[p].x} - margin, double{lows[p].y} - margin,
-                                            double{lows[p].z} - margin};
-        const std::array<double, 3> packHigh{double{highs[p].x} + margin, double{highs[p].y} + margin,
-                                             double{highs[p].z} + margin};
+        const std::array<double, 3> packLow{double{lows[p].x} - clearance, double{lows[p].y} - clearance,
+                                            double{lows[p].z} - clearance};
+        const std::array<double, 3> packHigh{double{highs[p].x} + clearance, double{highs[p].y} + clearance,
+                                             double{highs[p].z} + clearance};
         bool overlaps = true;
         for (int axis = 0; axis < 3; ++axis) {
             overlaps = overlaps && packLow[axis] < high[axis] && low[axis] < packHigh[axis];
