@@ -24,8 +24,9 @@ struct alignas(Width * sizeof(float)) BoxPackOf {
 // The ray is tested as a cone around it whose radius grows by kGrazingReach (CullingMargins.h)
 // per unit of distance, so that a box is entered wherever a face in it may be struck by a ray
 // meeting it at a slant. Along an axis the cone's near edge runs towards the near sides faster,
-// and its far edge leaves the far sides slower, than the ray itself; where the cone widens faster
-// than the ray moves along an axis, it reaches every slab of that axis, which then bounds nothing.
+// and its far edge leaves the far sides slower, than the ray itself. Where the cone widens faster
+// than the ray moves along an axis, its far edge never leaves a slab it has reached: the far
+// sides of that axis then bound nothing.
 template <typename Lanes>
 class BoxRay {
 public:
@@ -44,11 +45,10 @@ public:
             // The low side first when the ray moves up.
             m_nearSide[axis] = std::signbit(component) ? high : low;
             m_farSide[axis] = std::signbit(component) ? low : high;
-            // NaN leaves the axis out of the test (see entered).
             const float away = std::copysign(spread, component);
-            const bool bounds = std::fabs(component) > spread;
-            m_nearInverse[axis] = Lanes(bounds ? 1.0f / (component + away) : kLeftOut);
-            m_farInverse[axis] = Lanes(bounds ? 1.0f / (component - away) : kLeftOut);
+            m_nearInverse[axis] = Lanes(1.0f / (component + away));
+            // NaN leaves the far sides out of the test (see entered).
+            m_farInverse[axis] = Lanes(std::fabs(component) > spread ? 1.0f / (component - away) : kLeftOut);
         }
     }
 
@@ -61,8 +61,7 @@ public:
     }
 
     // Bit i set when the ray's cone enters box i at a t from 0 to reach; the entry distances in
-    // entry. Where an axis gives NaN (left out, or the origin on a box side the ray runs along)
-    // the axis is left out, which only widens the test.
+    // entry. A far side whose inverse is NaN is left out, which only widens the test.
     unsigned entered(const Boxes& boxes, float reach, Lanes& entry) const
     {
         return entered(boxes, reach, entry, [](Lanes distances) { return distances; });
