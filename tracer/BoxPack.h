@@ -36,8 +36,7 @@ public:
     {
         const float components[3] = {direction.x, direction.y, direction.z};
         // The sum of |components| is at least the length.
-        const float spread =
-            kGrazingReach * (std::fabs(direction.x) + std::fabs(direction.y) + std::fabs(direction.z));
+        const float spread = kGrazingReach * (std::fabs(direction.x) + std::fabs(direction.y) + std::fabs(direction.z));
         for (int axis = 0; axis < 3; ++axis) {
             const std::size_t low = offsetof(Boxes, low) + sizeof(Boxes::low[0]) * axis;
             const std::size_t high = offsetof(Boxes, high) + sizeof(Boxes::high[0]) * axis;

@@ -25,8 +25,8 @@ Double3 widen(StrikePoint<float> v) { return {v.x, v.y, v.z}; }
 double sizeSum(Double3 v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); }
 
 // det, computed in float, is off by at most 5 float roundings (2^-24 each) times the sizes of the
-// direction and the edges (sums of |components|): 5 / 4096 of the near-parallel limit. Room for that and for the
-// rounding of the limit itself.
+// direction and the edges (sums of |components|): 5 / 4096 of the near-parallel limit. Room for
+// that and for the rounding of the limit itself.
 constexpr double kLimitRoom = 1.0625;
 // The float check of a direction against a band rounds its dot product and the band's product
 // with the size by a few float epsilons of the size; this is 16 of them.

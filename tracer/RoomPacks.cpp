@@ -107,8 +107,7 @@ RoomPacksOf<Width>::RoomPacksOf(const Scene& scene)
 // The model's box in world coordinates, widened so that the rays leaving its surface start
 // inside, kept within the reach where the packs' padding holds, then cut back from each pack's
 // padded box, grown by margin and the reach of slanting rays, on the side that keeps the most of
-// it. Only the cuts matter for
-// exactness: any box apart from the packs' boxes would do.
+// it. Only the cuts matter for exactness: any box apart from the packs' boxes would do.
 template <std::size_t Width>
 void RoomPacksOf<Width>::setClearBox(const Scene& scene, const std::vector<Vec3>& lows, const std::vector<Vec3>& highs,
                                      float margin)
@@ -146,8 +145,7 @@ void RoomPacksOf<Width>::setClearBox(const Scene& scene, const std::vector<Vec3>
     // A ray that meets a room triangle at a slant may be struck where it only came within
     // kGrazingReach per unit of its distance of the padded box (CullingMargins.h); a segment in
     // the box is no longer than the box's diagonal.
-    const double diagonal = std::sqrt((high[0] - low[0]) * (high[0] - low[0]) + (high[1] - low[1]) * (high[1] - low[1]) +
-                                      (high[2] - low[2]) * (high[2] - low[2]));
+    const double diagonal = std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]);
     const double clearance = margin + kGrazingReach * diagonal;
     for (std::size_t p = 0; p < lows.size(); ++p) {
         const std::array<double, 3> packLow{double{lows[p].x} - clearance, double{lows[p].y} - clearance,

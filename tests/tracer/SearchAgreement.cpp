@@ -87,20 +87,6 @@ Ray rayFrom(Vec3 origin, Vec3 direction) { return Ray{origin, direction, false, 
 // The room's interior, a little inside its walls.
 constexpr float kRoomInside = 39.0f;
 
-// The model's triangles in world coordinates, as the searches see them.
-std::vector<TriangleCorners> worldTriangles(const Scene& scene)
-{
-    std::vector<TriangleCorners> triangles;
-    if (scene.hasModelMesh()) {
-        const LMesh& mesh = scene.modelMesh();
-        for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
-            const TriangleCorners c = meshTriangleCorners(mesh, face);
-            triangles.push_back({c.p0 + scene.m_modelPos, c.p1 + scene.m_modelPos, c.p2 + scene.m_modelPos});
-        }
-    }
-    return triangles;
-}
-
 class RayMaker {
 public:
     explicit RayMaker(std::uint32_t seed) : m_random(seed) {}
@@ -212,6 +198,19 @@ void addExtremeRays(RayMaker& maker, Vec3 target)
 }
 
 }  // namespace
+
+std::vector<TriangleCorners> worldTriangles(const Scene& scene)
+{
+    std::vector<TriangleCorners> triangles;
+    if (scene.hasModelMesh()) {
+        const LMesh& mesh = scene.modelMesh();
+        for (std::size_t face = 0; face < mesh.m_faceIndices.size(); ++face) {
+            const TriangleCorners c = meshTriangleCorners(mesh, face);
+            triangles.push_back({c.p0 + scene.m_modelPos, c.p1 + scene.m_modelPos, c.p2 + scene.m_modelPos});
+        }
+    }
+    return triangles;
+}
 
 bool sameRecord(const HitRecord& a, const HitRecord& b)
 {

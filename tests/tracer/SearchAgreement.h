@@ -3,10 +3,14 @@
 #include "maths/Ray.h"
 #include "scene/Scene.h"
 #include "tracer/Renderer.h"
+#include "tracer/TriangleCorners.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// The model's triangles in world coordinates, as the searches see them.
+std::vector<TriangleCorners> worldTriangles(const Scene& scene);
 
 // The same t to the bit, kind and index.
 bool sameRecord(const HitRecord& a, const HitRecord& b);

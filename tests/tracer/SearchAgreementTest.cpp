@@ -4,7 +4,6 @@
 #include "tests/tracer/TracerTestScene.h"
 #include "tracer/BvhTraversal.h"
 #include "tracer/FloatLanes.h"
-#include "tracer/TriangleCorners.h"
 
 #include <gtest/gtest.h>
 
@@ -94,13 +93,13 @@ TEST(SearchAgreement, RaysMeetingSmallFacesAtASlantFromAfar)
 {
     const auto shipped = loadScene(shippedModelPath());
     ASSERT_TRUE(shipped->hasModelMesh());
-    const auto small = makeScene(transformedModel(*shipped, [](Vec3 p) { return p * 0.01f + Vec3{3.0f, 1.0f, -2.0f}; }));
-    const LMesh& mesh = small->modelMesh();
+    const auto small = makeScene(transformedModel(*shipped, [](Vec3 p) {
+        return p * 0.01f + Vec3{3.0f, 1.0f, -2.0f};
+    }));
+    const std::vector<TriangleCorners> triangles = worldTriangles(*small);
     std::vector<Ray> rays;
-    for (std::size_t face = 0; face < mesh.m_faceIndices.size(); face += kFaceStride) {
-        const TriangleCorners model = meshTriangleCorners(mesh, face);
-        const Vec3 corners[3] = {model.p0 + small->m_modelPos, model.p1 + small->m_modelPos,
-                                 model.p2 + small->m_modelPos};
+    for (std::size_t face = 0; face < triangles.size(); face += kFaceStride) {
+        const Vec3 corners[3] = {triangles[face].p0, triangles[face].p1, triangles[face].p2};
         const Vec3 normal = normalize(cross(corners[1] - corners[0], corners[2] - corners[0]));
         const Vec3 centre = (corners[0] + corners[1] + corners[2]) * (1.0f / 3.0f);
         for (int k = 0; k < 3; ++k) {
