@@ -21,12 +21,12 @@ struct alignas(Width * sizeof(float)) BoxPackOf {
 // side it enters each box by, and its origin and the inverse speeds at which it reaches each
 // side, in every lane.
 //
-// The ray is tested as a cone around it whose radius grows by kGrazingReach (CullingMargins.h)
-// per unit of distance, so that a box is entered wherever a face in it may be struck by a ray
-// meeting it at a slant. Along an axis the cone's near edge runs towards the near sides faster,
-// and its far edge leaves the far sides slower, than the ray itself. Where the cone widens faster
-// than the ray moves along an axis, its far edge never leaves a slab it has reached: the far
-// sides of that axis then bound nothing.
+// The ray is tested as a cone around it whose radius per coordinate grows by kGrazingReach
+// (CullingMargins.h) times the direction's largest component per unit of t, so that a box is
+// entered wherever a face in it may be struck by a ray meeting it at a slant. Along an axis the
+// cone's near edge runs towards the near sides faster, and its far edge leaves the far sides
+// slower, than the ray itself. Where the cone widens faster than the ray moves along an axis, its
+// far edge never leaves a slab it has reached: the far sides of that axis then bound nothing.
 template <typename Lanes>
 class BoxRay {
 public:
@@ -35,8 +35,7 @@ public:
     BoxRay(Vec3 origin, Vec3 direction) : m_start{Lanes(origin.x), Lanes(origin.y), Lanes(origin.z)}
     {
         const float components[3] = {direction.x, direction.y, direction.z};
-        // The sum of |components| is at least the length.
-        const float spread = kGrazingReach * (std::fabs(direction.x) + std::fabs(direction.y) + std::fabs(direction.z));
+        const float spread = kGrazingReach * largestMagnitude(direction);
         for (int axis = 0; axis < 3; ++axis) {
             const std::size_t low = offsetof(Boxes, low) + sizeof(Boxes::low[0]) * axis;
             const std::size_t high = offsetof(Boxes, high) + sizeof(Boxes::high[0]) * axis;

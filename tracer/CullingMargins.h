@@ -30,24 +30,40 @@ inline float largestMagnitude(Vec3 v)
     return xy > z ? xy : z;
 }
 
-// A ray whose det against a triangle is at most this share of the product of the sizes of its
-// direction and the triangle's two edges (sums of |components|) runs nearly in the triangle's
-// plane. The test's quotients may then be mostly rounding noise, and it may strike the triangle
-// at any distance, far outside its box; a search that skips boxes cannot follow that, so it tests
-// such triangles whatever boxes the ray enters (NearParallelFaces.h).
+// A triangle's rounding measure for a ray, with |a| the sum of |components| and |a|inf the
+// largest: (11 |e1|inf |e2| |d| + 6 |e1| |e2|inf |d| + 6 |e1| |e2| |d|inf) / 23, at most
+// |d| |e1| |e2|. A ray whose det against the triangle is at most this share of the measure runs
+// nearly in the triangle's plane. The test's quotients may then be mostly rounding noise, and it
+// may strike the triangle at any distance, far outside its box; a search that skips boxes cannot
+// follow that, so it tests such triangles whatever boxes the ray enters (NearParallelFaces.h).
+// The room's packs check the share of |d| |e1| |e2|, which holds every such ray.
 inline constexpr float kNearParallelShare = 1.0f / 4096.0f;
 
-// Any other ray still meets the triangle at a slant that magnifies rounding: the test's
-// numerators carry errors of up to 6 float roundings (2^-24 each) times the sizes of
-// s = origin - p0 and of the edges, det up to 5 times the sizes of the edges, and det is at least
-// kNearParallelShare times those sizes. So where the test strikes, the point where the ray
-// truly meets the triangle's plane lies within 23 roundings / kNearParallelShare times (the
-// distance along the ray plus the sizes of the edges, largest components) of the triangle, and
-// the ray comes that close before the struck t. That is kGrazingReach, with room for the terms
-// of second order: boxes grow by it times the edges' sizes (paddingFor), and the box test widens
-// the ray into a cone whose radius grows by it per unit of distance (BoxRay). A ray 40 units
-// from a face 0.01 across, meeting it at a hundredth of a degree, was struck 0.005 off the face.
-inline constexpr float kGrazingReach = 32.0f / 16777216.0f / kNearParallelShare;
+// The rounding measure, in double, of the triangle with the test's edges e1 and e2 for a ray with
+// the direction.
+inline double roundingMeasure(Vec3 e1, Vec3 e2, Vec3 direction)
+{
+    const auto size = [](Vec3 v) { return double{std::fabs(v.x)} + std::fabs(v.y) + std::fabs(v.z); };
+    const auto largest = [](Vec3 v) { return double{largestMagnitude(v)}; };
+    return (11.0 * largest(e1) * size(e2) * size(direction) + 6.0 * size(e1) * largest(e2) * size(direction) +
+            6.0 * size(e1) * size(e2) * largest(direction)) /
+           23.0;
+}
+
+// Any other ray still meets the triangle at a slant that magnifies rounding. Where the test
+// strikes, the struck point on the triangle (from u and v) and the ray's point at the struck t
+// differ, per coordinate, by at most the numerators' and det's rounding over det, carried along
+// e1, e2, d and s = origin - p0: u's numerator s . (d x e2) is off by at most 6 roundings (2^-24
+// each) times |s|inf |d| |e2|, carried along e1 (|e1|inf); v's numerator (s x e1) . d by
+// 6 |s|inf |d| |e1|, along e2; t's numerator (s x e1) . e2 by 6 |s|inf |e1| |e2|, along d; det
+// by 5 |e1|inf |d| |e2|, along s. That is 23 roundings times |s|inf times the measure, over det:
+// at most 23 roundings / kNearParallelShare times |s|inf. And |s|inf is at most the struck t
+// times |d|inf, plus the larger edge's |e|inf, plus that difference itself. kGrazingReach keeps
+// room over 23 for the difference's share and the terms of second order: boxes grow by it times
+// the larger edge's |e|inf (paddingFor), and the box test widens the ray into a cone whose
+// radius, per coordinate, grows by it times |d|inf per unit of t (BoxRay). A ray 40 units from a
+// face 0.01 across, meeting it at a hundredth of a degree, was struck 0.005 off the face.
+inline constexpr float kGrazingReach = 26.0f / 16777216.0f / kNearParallelShare;
 
 // A triangle's size and shape, in double: its longest edge squared, and its thinness, the
 // length of e1 x e2 over that square (0.5 for a right isosceles triangle, 0 for a line).
@@ -98,7 +114,8 @@ inline bool isSliver(const TriangleCorners& corners)
 // a thinness of 1.3e-4, met at 50 degrees, was struck beyond a pad of 3.5). kPadShare of the
 // largest coordinate covers triangles of kWellShapedThinness and more; a thinner one's pad
 // grows in proportion, by at most 1 / kSliverAreaRatio. On top comes kGrazingReach times the
-// sizes of the edges, the part of a slanting ray's reach that does not grow with its distance.
+// larger edge's largest component, the part of a slanting ray's reach that does not grow with
+// its distance.
 inline constexpr double kWellShapedThinness = 0.5;
 
 inline float paddingFor(const TriangleCorners& corners, float largestCoordinate)
@@ -111,5 +128,5 @@ inline float paddingFor(const TriangleCorners& corners, float largestCoordinate)
     // The edges as the test computes them.
     const Vec3 e1 = corners.p1 - corners.p0;
     const Vec3 e2 = corners.p2 - corners.p0;
-    return pad + kGrazingReach * (largestMagnitude(e1) + largestMagnitude(e2));
+    return pad + kGrazingReach * std::max(largestMagnitude(e1), largestMagnitude(e2));
 }

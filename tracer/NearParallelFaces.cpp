@@ -22,11 +22,10 @@ struct Double3 {
 
 double dot(Double3 a, Double3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 Double3 widen(StrikePoint<float> v) { return {v.x, v.y, v.z}; }
-double sizeSum(Double3 v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); }
 
-// det, computed in float, is off by at most 5 float roundings (2^-24 each) times the sizes of the
-// direction and the edges (sums of |components|): 5 / 4096 of the near-parallel limit. Room for
-// that and for the rounding of the limit itself.
+// det, computed in float, is off by at most 5 float roundings (2^-24 each) times |e1|inf |d| |e2|,
+// under 11 roundings times the rounding measure (CullingMargins.h): 11 / 4096 of the near-parallel
+// limit. Room for that and for the rounding of the limit itself.
 constexpr double kLimitRoom = 1.0625;
 // The float check of a direction against a band rounds its dot product and the band's product
 // with the size by a few float epsilons of the size; this is 16 of them.
@@ -55,8 +54,11 @@ FacePlane facePlane(const TriangleCorners& corners)
     const Double3 e2 = widen(strikePoint(corners.p2) - p0);
     const Double3 normal{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
     const double size = std::sqrt(dot(normal, normal));
+    // The rounding measure per unit of the direction's size is largest for a direction along an
+    // axis, whose largest component is its size.
+    const double measure = roundingMeasure(corners.p1 - corners.p0, corners.p2 - corners.p0, {1.0f, 0.0f, 0.0f});
     return {{normal.x / size, normal.y / size, normal.z / size},
-            double{kNearParallelShare} * kLimitRoom * sizeSum(e1) * sizeSum(e2) / size};
+            double{kNearParallelShare} * kLimitRoom * measure / size};
 }
 
 // A normal and its opposite share a band: of the two, the one whose largest component is positive.

@@ -16,11 +16,11 @@
 // that skips boxes cannot follow that. So for every ray the search tests, besides the faces in
 // the boxes it enters, every face whose plane the ray's direction may run nearly parallel to.
 //
-// "Nearly" is the test's own measure (nearParallelLanes): det at most kNearParallelShare times
-// the sizes of the direction and of the face's edges. Faces are grouped by the direction of their
-// normals, and each group gets a band: a direction whose component along the group's normal is
-// at most band times its size (sum of |components|) may run nearly in the plane of one of its
-// faces; outside the band none of them can. The bands are found in double with room for the
+// "Nearly" is det at most kNearParallelShare times the face's rounding measure for the direction
+// (CullingMargins.h). Faces are grouped by the direction of their normals, and each group gets a
+// band: a direction whose component along the group's normal is at most band times its size (sum
+// of |components|) may run nearly in the plane of one of its faces; outside the band none of them
+// can. The bands are found in double with room for the
 // rounding of det, of the normal and of the check in float. A grid over the directions
 // (DirectionCells.h) lists for each cell the groups whose bands reach into it, so a ray checks a
 // few groups' bands and tests the faces of those it lies in.

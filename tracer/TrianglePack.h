@@ -20,7 +20,8 @@ struct alignas(Width * sizeof(float)) TrianglePackOf {
     float corner[3][Width];
     float edge[2][3][Width];
     // kNearParallelShare times the product of the edges' sizes (sums of |components|): a ray
-    // whose det is no larger, times the size of its direction, runs nearly in the plane.
+    // whose det is no larger, times the size of its direction, may run nearly in the plane (the
+    // product is at least the rounding measure, CullingMargins.h).
     float parallelLimit[Width];
     std::uint32_t face[Width];
 
@@ -103,8 +104,9 @@ StrikePoint<Lanes> packLanes(const float (&point)[3][Lanes::kCount])
     return {Lanes::load(point[0]), Lanes::load(point[1]), Lanes::load(point[2])};
 }
 
-// Bit i set when the ray runs nearly in lane i's plane (see NearParallelFaces.h): det, as the triangle
-// test computes it, no larger than the lane's parallelLimit times the size of the direction.
+// Bit i set when the ray may run nearly in lane i's plane (see NearParallelFaces.h): det, as the
+// triangle test computes it, no larger than the lane's parallelLimit times the size of the
+// direction.
 template <typename Lanes>
 unsigned nearParallelLanes(const TrianglePackOf<Lanes::kCount>& pack, const PackRay<Lanes>& ray, Lanes det)
 {
@@ -112,13 +114,18 @@ unsigned nearParallelLanes(const TrianglePackOf<Lanes::kCount>& pack, const Pack
     return laneBits(both(det <= limit, Lanes(0.0f) - det <= limit));
 }
 
-// The same for a ray that is not tested against the pack: only det is computed, in the test's
-// order.
+// det alone, as the triangle test computes it.
+template <typename Lanes>
+Lanes packDet(const TrianglePackOf<Lanes::kCount>& pack, const PackRay<Lanes>& ray)
+{
+    return dot(cross(ray.direction, packLanes<Lanes>(pack.edge[1])), packLanes<Lanes>(pack.edge[0]));
+}
+
+// nearParallelLanes for a ray that is not tested against the pack.
 template <typename Lanes>
 unsigned runsNearlyInPlanes(const TrianglePackOf<Lanes::kCount>& pack, const PackRay<Lanes>& ray)
 {
-    const Lanes det = dot(cross(ray.direction, packLanes<Lanes>(pack.edge[1])), packLanes<Lanes>(pack.edge[0]));
-    return nearParallelLanes(pack, ray, det);
+    return nearParallelLanes(pack, ray, packDet(pack, ray));
 }
 
 // strikeTriangles on every lane: bit i set when lane i is struck, its distance in t[i] (t is

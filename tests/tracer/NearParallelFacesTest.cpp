@@ -22,7 +22,8 @@
 #include <vector>
 
 // The faces a ray is tested on for running nearly in their planes must include every face whose
-// det, as the triangle test computes it, says so.
+// det, as the triangle test computes it, is at most the near-parallel share of its rounding
+// measure.
 
 namespace {
 
@@ -151,6 +152,9 @@ struct Coverage {
     std::size_t missed = 0;        // faces near-parallel by det but not visited
     std::size_t nearParallel = 0;  // (direction, face) pairs near-parallel by det
     std::size_t visited = 0;       // faces visited, over all directions
+    // near-parallel pairs that the room's simpler check of det against the product of the sizes
+    // would miss
+    std::size_t outsideProductCheck = 0;
     std::string firstMiss;
 };
 
@@ -177,9 +181,19 @@ Coverage coverage(const IndexedMesh& indexed, const NearParallelFacesOf<Lanes::k
         result.visited += visited.size();
         const PackRay<PairedLanes> ray({0.0f, 0.0f, 0.0f}, direction);
         for (const Pack& pack : indexed.packs) {
-            for (unsigned lanes = runsNearlyInPlanes(pack, ray); lanes != 0; lanes &= lanes - 1) {
-                const std::uint32_t face = pack.face[std::countr_zero(lanes)];
+            alignas(kPackWidth * sizeof(float)) float det[kPackWidth];
+            packDet(pack, ray).store(det);
+            const unsigned byProduct = runsNearlyInPlanes(pack, ray);
+            for (unsigned lane = 0; lane < kPackWidth; ++lane) {
+                const Vec3 e1{pack.edge[0][0][lane], pack.edge[0][1][lane], pack.edge[0][2][lane]};
+                const Vec3 e2{pack.edge[1][0][lane], pack.edge[1][1][lane], pack.edge[1][2][lane]};
+                const std::uint32_t face = pack.face[lane];
+                if (face == Pack::kNoFace ||
+                    !(std::fabs(det[lane]) <= kNearParallelShare * roundingMeasure(e1, e2, direction))) {
+                    continue;
+                }
                 ++result.nearParallel;
+                result.outsideProductCheck += ((byProduct >> lane) & 1u) == 0;
                 if (visited.count(face) == 0 && result.missed++ == 0) {
                     result.firstMiss = "face " + std::to_string(face) + ", direction (" + std::to_string(direction.x) +
                                        ", " + std::to_string(direction.y) + ", " + std::to_string(direction.z) + ")";
@@ -203,6 +217,7 @@ void expectCovered(const std::filesystem::path& path, std::size_t faceStride)
         coverage<SixteenLanes>(indexed, NearParallelFacesOf<kWidePackWidth>(indexed.mesh, indexed.faces), directions);
     for (const Coverage* result : {&eight, &sixteen}) {
         EXPECT_EQ(result->missed, 0u) << "first: " << result->firstMiss;
+        EXPECT_EQ(result->outsideProductCheck, 0u);
         // The directions made along faces do run nearly in their planes.
         EXPECT_GT(result->nearParallel, indexed.faces.size() / faceStride);
         // And the index is no list of every face: far fewer are tested than there are.
