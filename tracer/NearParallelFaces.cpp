@@ -2,7 +2,6 @@
 
 #include "tracer/CullingMargins.h"
 #include "tracer/TriangleCorners.h"
-#include "tracer/TriangleStrike.h"
 
 #include <algorithm>
 #include <array>
@@ -21,7 +20,7 @@ struct Double3 {
 };
 
 double dot(Double3 a, Double3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Double3 widen(StrikePoint<float> v) { return {v.x, v.y, v.z}; }
+Double3 widen(Vec3 v) { return {v.x, v.y, v.z}; }
 
 // det, computed in float, is off by at most 5 float roundings (2^-24 each) times |e1|inf |d| |e2|,
 // under 11 roundings times the rounding measure (CullingMargins.h): 11 / 4096 of the near-parallel
@@ -49,14 +48,15 @@ struct FacePlane {
 // in float.
 FacePlane facePlane(const TriangleCorners& corners)
 {
-    const StrikePoint<float> p0 = strikePoint(corners.p0);
-    const Double3 e1 = widen(strikePoint(corners.p1) - p0);
-    const Double3 e2 = widen(strikePoint(corners.p2) - p0);
+    const Vec3 edge1 = corners.p1 - corners.p0;
+    const Vec3 edge2 = corners.p2 - corners.p0;
+    const Double3 e1 = widen(edge1);
+    const Double3 e2 = widen(edge2);
     const Double3 normal{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
     const double size = std::sqrt(dot(normal, normal));
     // The rounding measure per unit of the direction's size is largest for a direction along an
     // axis, whose largest component is its size.
-    const double measure = roundingMeasure(corners.p1 - corners.p0, corners.p2 - corners.p0, {1.0f, 0.0f, 0.0f});
+    const double measure = roundingMeasure(edge1, edge2, {1.0f, 0.0f, 0.0f});
     return {{normal.x / size, normal.y / size, normal.z / size},
             double{kNearParallelShare} * kLimitRoom * measure / size};
 }

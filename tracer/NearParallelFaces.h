@@ -20,10 +20,10 @@
 // (CullingMargins.h). Faces are grouped by the direction of their normals, and each group gets a
 // band: a direction whose component along the group's normal is at most band times its size (sum
 // of |components|) may run nearly in the plane of one of its faces; outside the band none of them
-// can. The bands are found in double with room for the
-// rounding of det, of the normal and of the check in float. A grid over the directions
-// (DirectionCells.h) lists for each cell the groups whose bands reach into it, so a ray checks a
-// few groups' bands and tests the faces of those it lies in.
+// can. The bands are found in double with room for the rounding of det, of the normal and of the
+// check in float. A grid over the directions (DirectionCells.h) lists for each cell the groups
+// whose bands reach into it, so a ray checks a few groups' bands and tests the faces of those it
+// lies in.
 template <std::size_t Width>
 class NearParallelFacesOf {
 public:
