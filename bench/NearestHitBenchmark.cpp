@@ -14,7 +14,8 @@
 // the processor runs (the path counter is 0 on the portable path, 1 on the AVX path, 2 on the
 // AVX-512 path), in the LUMORA_BRUTE_FORCE build the brute-force search. The accelerated
 // search's narrower paths are measured too: the AVX path for processors without AVX-512, the
-// portable one for those without AVX.
+// portable one for those without AVX. And the search of rays at the depth limit, in the normal
+// build.
 
 namespace {
 
@@ -64,10 +65,21 @@ void onePathRecordedRays(benchmark::State& state, SearchPath path)
 void avxPathRecordedRays(benchmark::State& state) { onePathRecordedRays(state, SearchPath::Avx); }
 void portablePathRecordedRays(benchmark::State& state) { onePathRecordedRays(state, SearchPath::Portable); }
 
+// The search that rays at the depth limit take, on the same rays: it may stop at any model face
+// struck before the room.
+void hitAtDepthLimitRecordedRays(benchmark::State& state)
+{
+    const SearchPath path = fastestSearchPath();
+    searchRecordedRays(state, path, [path](const Renderer& renderer, const Ray& ray, HitRecord& hit) {
+        hit = renderer.acceleratedHitAtDepthLimit(ray, path);
+    });
+}
+
 }  // namespace
 
 BENCHMARK(nearestHitRecordedRays)->Unit(benchmark::kMillisecond);
 BENCHMARK(avxPathRecordedRays)->Unit(benchmark::kMillisecond);
 BENCHMARK(portablePathRecordedRays)->Unit(benchmark::kMillisecond);
+BENCHMARK(hitAtDepthLimitRecordedRays)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

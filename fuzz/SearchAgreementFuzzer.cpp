@@ -160,6 +160,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!sameRecord(expected, renderer.acceleratedNearestHit(ray, path))) {
                 std::abort();
             }
+            // At the depth limit any struck face of the model may stand for the nearest.
+            const HitRecord atLimit = renderer.acceleratedHitAtDepthLimit(ray, path);
+            if (expected.kind == Model ? atLimit.kind != Model : !sameRecord(expected, atLimit)) {
+                std::abort();
+            }
         }
     }
     return 0;

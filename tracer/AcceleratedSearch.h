@@ -12,7 +12,10 @@
 #include "tracer/PackedScene.h"
 #include "tracer/Renderer.h"
 #include "tracer/RoomPacks.h"
+#include "tracer/SearchPath.h"
 #include "tracer/TrianglePack.h"
+
+#include <limits>
 
 // The renderer's structures for the packs of Lanes. (Named after Lanes, like everything that a
 // file built for wider instructions instantiates: see AvxSearch.cpp.)
@@ -26,23 +29,44 @@ const PackedScene<Lanes::kCount>& packedSceneFor(const Renderer& renderer)
     }
 }
 
+// best, replaced by the room's nearest hit as the brute-force search replaces it.
 template <typename Lanes>
-void acceleratedNearestHitWith(const Renderer& renderer, const Ray& ray, HitRecord& nearest)
+[[gnu::always_inline]] inline HitRecord withRoomSurfacesPacked(const Renderer& renderer, const Ray& ray,
+                                                               const BoxRay<Lanes>& modelRay, HitRecord best)
+{
+    // The room's box test reuses the model's inverse direction: the same divisions.
+    HitRecord withRoom = best;
+    if (!packedSceneFor<Lanes>(renderer).roomPacks.withRoomSurfaces(ray, BoxRay<Lanes>(modelRay, ray.origin),
+                                                                    withRoom)) {
+        withRoom = withRoomSurfaces(*renderer.m_scene, ray, best);
+    }
+    return withRoom;
+}
+
+template <typename Lanes>
+void acceleratedSearchWith(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit)
 {
     const Scene& scene = *renderer.m_scene;
-    const PackedScene<Lanes::kCount>& packed = packedSceneFor<Lanes>(renderer);
+    const ModelBvhOf<Lanes::kCount>& modelBvh = packedSceneFor<Lanes>(renderer).modelBvh;
     const Vec3 origin = ray.origin - scene.m_modelPos;
-    if (!packed.modelBvh.covers(origin, ray.direction) || !packed.roomPacks.holdsRoom()) {
-        nearest = renderer.bruteForceNearestHit(ray);
+    if (!modelBvh.covers(origin, ray.direction) || !packedSceneFor<Lanes>(renderer).roomPacks.holdsRoom()) {
+        hit = renderer.bruteForceNearestHit(ray);
         return;
     }
-    // The room's box test reuses the model's inverse direction: the same divisions.
     const BoxRay<Lanes> modelRay(origin, ray.direction);
-    const HitRecord model = packed.modelBvh.nearestHit(origin, ray.direction, modelRay);
-    HitRecord best = model;
-    if (!packed.roomPacks.withRoomSurfaces(ray, BoxRay<Lanes>(modelRay, ray.origin), best)) {
-        best = withRoomSurfaces(scene, ray, model);
+    if (goal == SearchGoal::NearestHit) {
+        // Only at the end into the caller's record: the search's own copies stay in registers.
+        hit = withRoomSurfacesPacked(renderer, ray, modelRay, modelBvh.nearestHit(origin, ray.direction, modelRay));
+        return;
     }
-    // Only now into the caller's record: the search's own copies stay in registers.
-    nearest = best;
+    // Some struck face of the model, usually the nearest, bounds the room's search.
+    HitRecord model;
+    modelBvh.strikesWithin(origin, ray.direction, modelRay, std::numeric_limits<float>::infinity(), model);
+    HitRecord best = withRoomSurfacesPacked(renderer, ray, modelRay, model);
+    // When the room comes before that face, the model still comes first if it has a face no
+    // further than the room's, and at an equal t the model wins.
+    if (model.kind == Model && best.kind != Model) {
+        modelBvh.strikesWithin(origin, ray.direction, modelRay, best.t, best);
+    }
+    hit = best;
 }

@@ -6,7 +6,7 @@
 #include "tracer/Avx512Lanes.h"
 #include "tracer/SearchPath.h"
 
-void avx512AcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest)
+void avx512AcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit)
 {
-    acceleratedNearestHitWith<Avx512Lanes>(renderer, ray, nearest);
+    acceleratedSearchWith<Avx512Lanes>(renderer, ray, goal, hit);
 }

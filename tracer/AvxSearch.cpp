@@ -7,7 +7,7 @@
 #include "tracer/AvxLanes.h"
 #include "tracer/SearchPath.h"
 
-void avxAcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest)
+void avxAcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit)
 {
-    acceleratedNearestHitWith<AvxLanes>(renderer, ray, nearest);
+    acceleratedSearchWith<AvxLanes>(renderer, ray, goal, hit);
 }

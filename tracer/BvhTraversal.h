@@ -28,7 +28,8 @@ struct NearestFace {
 
     NearestFace(Vec3 origin, Vec3 direction) : ray(origin, direction) {}
 
-    void consider(const TrianglePackOf<Lanes::kCount>& pack)
+    // Never ends the search.
+    bool consider(const TrianglePackOf<Lanes::kCount>& pack)
     {
         alignas(Lanes::kCount * sizeof(float)) float hitT[Lanes::kCount];
         const unsigned struckLanes = strikePack(pack, ray, hitT);
@@ -41,11 +42,43 @@ struct NearestFace {
             }
         }
         reach = t * kEntrySlack;
+        return false;
     }
 
     HitRecord record() const
     {
         return face == TrianglePackOf<Lanes::kCount>::kNoFace ? HitRecord{} : HitRecord{t, Model, face};
+    }
+};
+
+// Whether some face is struck at a t of at most limit; the first such face found.
+template <typename Lanes>
+struct FaceWithin {
+    float limit;
+    float reach;  // limit * kEntrySlack: boxes entered beyond it are skipped
+    PackRay<Lanes> ray;
+    float t = 0.0f;
+    std::uint32_t face = TrianglePackOf<Lanes::kCount>::kNoFace;
+
+    FaceWithin(Vec3 origin, Vec3 direction, float limit)
+        : limit(limit), reach(limit * kEntrySlack), ray(origin, direction)
+    {
+    }
+
+    // True once a face is found, which ends the search.
+    bool consider(const TrianglePackOf<Lanes::kCount>& pack)
+    {
+        alignas(Lanes::kCount * sizeof(float)) float hitT[Lanes::kCount];
+        const unsigned struckLanes = strikePack(pack, ray, hitT);
+        for (unsigned struck = struckLanes; struck != 0; struck &= struck - 1) {
+            const int lane = std::countr_zero(struck);
+            if (hitT[lane] <= limit) {
+                t = hitT[lane];
+                face = pack.face[lane];
+                return true;
+            }
+        }
+        return false;
     }
 };
 
@@ -80,53 +113,84 @@ template <typename Lanes, typename Node>
 
 }  // namespace bvh_traversal
 
-// Always inlined into the search that calls it (AcceleratedSearch.h), like the room's search:
-// as calls, whose AVX registers every call boundary spills, the two measured about 9 % slower on
-// the default scene's rays.
+// Visits the leaves of the boxes the ray enters no further than faces.reach, near to far, with
+// faces.consider(pack), until it returns true; returns whether it did. Always inlined into the
+// search that calls it (AcceleratedSearch.h), like the room's search: as calls, whose AVX
+// registers every call boundary spills, the two measured about 9 % slower on the default scene's
+// rays.
+template <std::size_t Width>
+template <typename Lanes, typename Faces>
+[[gnu::always_inline]] inline bool ModelBvhOf<Width>::searchTree(Vec3 direction, const BoxRay<Lanes>& boxRay,
+                                                                 Faces& faces) const
+{
+    static_assert(Lanes::kCount == Width);
+    using bvh_traversal::enterChildren;
+    if (m_nodes.empty()) {
+        return false;
+    }
+    // The boxes waiting, with their entry distances, on a stack that grows down from position
+    // kStackCapacity: the top is at position top. A push may write any of the Width entries
+    // below the top, which are free.
+    bvh_traversal::StackEntry stack[kStackCapacity];
+    std::size_t top = kStackCapacity;
+    const unsigned octant = (std::signbit(direction.x) ? 1u : 0u) | (std::signbit(direction.y) ? 2u : 0u) |
+                            (std::signbit(direction.z) ? 4u : 0u);
+    // The node or leaf visited next: the root, then the nearest child entered, or what comes
+    // off the stack.
+    std::uint32_t next = 0;
+    for (;;) {
+        if ((next & Node::kLeafFlag) == 0) {
+            // An unused child's empty box is never entered.
+            if (enterChildren(boxRay, m_nodes[next], octant, faces.reach, stack, top, next)) {
+                continue;
+            }
+        } else if (faces.consider(m_leaves[next & ~Node::kLeafFlag])) {
+            return true;
+        }
+        // The next waiting box that may still hold a hit.
+        while (top < kStackCapacity && stack[top].entry > faces.reach) {
+            ++top;
+        }
+        if (top == kStackCapacity) {
+            return false;
+        }
+        next = stack[top++].node;
+    }
+}
+
 template <std::size_t Width>
 template <typename Lanes>
 [[gnu::always_inline]] inline HitRecord ModelBvhOf<Width>::nearestHit(Vec3 origin, Vec3 direction,
                                                                       const BoxRay<Lanes>& boxRay) const
 {
-    static_assert(Lanes::kCount == Width);
-    using bvh_traversal::enterChildren;
     bvh_traversal::NearestFace<Lanes> nearest(origin, direction);
     for (const Pack& pack : m_slivers) {
         nearest.consider(pack);
     }
     m_nearParallelFaces.template forEachPackNearlyParallel<Lanes>(
         direction, [&nearest](const Pack& pack) { nearest.consider(pack); });
-
-    if (!m_nodes.empty()) {
-        // The boxes waiting, with their entry distances, on a stack that grows down from position
-        // kStackCapacity: the top is at position top. A push may write any of the Width entries
-        // below the top, which are free.
-        bvh_traversal::StackEntry stack[kStackCapacity];
-        std::size_t top = kStackCapacity;
-        const unsigned octant = (std::signbit(direction.x) ? 1u : 0u) | (std::signbit(direction.y) ? 2u : 0u) |
-                                (std::signbit(direction.z) ? 4u : 0u);
-        // The node or leaf visited next: the root, then the nearest child entered, or what comes
-        // off the stack.
-        std::uint32_t next = 0;
-        for (;;) {
-            if ((next & Node::kLeafFlag) == 0) {
-                // An unused child's empty box is never entered.
-                if (enterChildren(boxRay, m_nodes[next], octant, nearest.reach, stack, top, next)) {
-                    continue;
-                }
-            } else {
-                nearest.consider(m_leaves[next & ~Node::kLeafFlag]);
-            }
-            // The next waiting box that may still hold a hit.
-            while (top < kStackCapacity && stack[top].entry > nearest.reach) {
-                ++top;
-            }
-            if (top == kStackCapacity) {
-                break;
-            }
-            next = stack[top++].node;
-        }
-    }
-
+    searchTree(direction, boxRay, nearest);
     return nearest.record();
+}
+
+template <std::size_t Width>
+template <typename Lanes>
+[[gnu::always_inline]] inline bool ModelBvhOf<Width>::strikesWithin(Vec3 origin, Vec3 direction,
+                                                                    const BoxRay<Lanes>& boxRay, float limit,
+                                                                    HitRecord& hit) const
+{
+    bvh_traversal::FaceWithin<Lanes> found(origin, direction, limit);
+    // The tree first: it holds most faces, and the rest need not be looked up once it answers.
+    bool struck = searchTree(direction, boxRay, found);
+    for (std::size_t i = 0; !struck && i < m_slivers.size(); ++i) {
+        struck = found.consider(m_slivers[i]);
+    }
+    if (!struck) {
+        m_nearParallelFaces.template forEachPackNearlyParallel<Lanes>(
+            direction, [&found, &struck](const Pack& pack) { struck = struck || found.consider(pack); });
+    }
+    if (struck) {
+        hit = {found.t, Model, found.face};
+    }
+    return struck;
 }

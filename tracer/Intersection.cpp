@@ -73,19 +73,31 @@ HitRecord Renderer::acceleratedNearestHit(const Ray& ray, SearchPath path) const
 
 void Renderer::acceleratedNearestHit(const Ray& ray, SearchPath path, HitRecord& nearest) const
 {
+    acceleratedSearch(ray, path, SearchGoal::NearestHit, nearest);
+}
+
+HitRecord Renderer::acceleratedHitAtDepthLimit(const Ray& ray, SearchPath path) const
+{
+    HitRecord hit;
+    acceleratedSearch(ray, path, SearchGoal::HitAtDepthLimit, hit);
+    return hit;
+}
+
+void Renderer::acceleratedSearch(const Ray& ray, SearchPath path, SearchGoal goal, HitRecord& hit) const
+{
 #if LUMORA_AVX_SEARCH
     if (path == SearchPath::Avx) {
-        avxAcceleratedNearestHit(*this, ray, nearest);
+        avxAcceleratedSearch(*this, ray, goal, hit);
         return;
     }
     if (path == SearchPath::Avx512) {
-        avx512AcceleratedNearestHit(*this, ray, nearest);
+        avx512AcceleratedSearch(*this, ray, goal, hit);
         return;
     }
 #else
     static_cast<void>(path);
 #endif
-    portableAcceleratedNearestHit(*this, ray, nearest);
+    portableAcceleratedSearch(*this, ray, goal, hit);
 }
 
 HitRecord Renderer::nearestHit(const Ray& ray) const
@@ -101,5 +113,14 @@ void Renderer::nearestHit(const Ray& ray, HitRecord& nearest) const
     nearest = bruteForceNearestHit(ray);
 #else
     acceleratedNearestHit(ray, m_searchPath, nearest);
+#endif
+}
+
+void Renderer::hitAtDepthLimit(const Ray& ray, HitRecord& hit) const
+{
+#if LUMORA_BRUTE_FORCE
+    hit = bruteForceNearestHit(ray);
+#else
+    acceleratedSearch(ray, m_searchPath, SearchGoal::HitAtDepthLimit, hit);
 #endif
 }

@@ -85,6 +85,11 @@ public:
     // coordinates, boxRay made from the same ray. Only for rays that covers accepts.
     template <typename Lanes>
     HitRecord nearestHit(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay) const;
+    // Whether the ray strikes some face at a t of at most limit (which may be infinite), and if
+    // so {t, Model, face} of one such face in hit: not necessarily the nearest, which is why it
+    // is faster than nearestHit. The same rays and boxRay as there.
+    template <typename Lanes>
+    bool strikesWithin(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay, float limit, HitRecord& hit) const;
 
     // Faces tested for every ray instead of through the tree.
     std::size_t sliverCount() const { return m_sliverCount; }
@@ -100,6 +105,9 @@ public:
 private:
     template <std::size_t>
     friend class BvhBuilder;
+
+    template <typename Lanes, typename Faces>
+    bool searchTree(Vec3 direction, const BoxRay<Lanes>& boxRay, Faces& faces) const;
 
     // Directions far from unit length are left to brute force, so the box test stays in range.
     static constexpr float kShortestDirection = 1e-10f;

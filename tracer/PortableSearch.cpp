@@ -2,7 +2,7 @@
 #include "tracer/FloatLanes.h"
 #include "tracer/SearchPath.h"
 
-void portableAcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest)
+void portableAcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit)
 {
-    acceleratedNearestHitWith<PairedLanes>(renderer, ray, nearest);
+    acceleratedSearchWith<PairedLanes>(renderer, ray, goal, hit);
 }

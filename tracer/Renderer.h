@@ -51,12 +51,19 @@ public:
     // record leaves the search in one register packed from t and kind through memory, and its
     // reading waits until both stores have reached the cache: about 4 % of the render.
     void nearestHit(const Ray& ray, HitRecord& nearest) const;
+    // What a ray at the depth limit needs, where the model and the mirror show black: its
+    // nearest hit, except that where the model is struck first, any face of the model struck
+    // no further than the nearest room surface may stand for the nearest. Faster than
+    // nearestHit, which must go on to find the nearest face. Both searches, as nearestHit.
+    void hitAtDepthLimit(const Ray& ray, HitRecord& hit) const;
     // The two searches behind nearestHit, both always built; they give the same records.
     HitRecord bruteForceNearestHit(const Ray& ray) const;
     HitRecord acceleratedNearestHit(const Ray& ray) const;  // on m_searchPath
     // On the path given, which must run here (searchPathRuns).
     HitRecord acceleratedNearestHit(const Ray& ray, SearchPath path) const;
     void acceleratedNearestHit(const Ray& ray, SearchPath path, HitRecord& nearest) const;
+    // The accelerated hitAtDepthLimit on the path given.
+    HitRecord acceleratedHitAtDepthLimit(const Ray& ray, SearchPath path) const;
     // Throws a std::string message when the picture cannot be written.
     void saveImage(std::string path) const;
     // Points the renderer at scene and builds what the search and the shading keep of it, for
@@ -83,6 +90,7 @@ public:
     SearchPath m_searchPath = fastestSearchPath();
 
 private:
+    void acceleratedSearch(const Ray& ray, SearchPath path, SearchGoal goal, HitRecord& hit) const;
     // The recursion of trace and shade, telling visitRay of every ray before it is searched.
     template <typename RayVisitor>
     Vec3 traceVisiting(const Ray& ray, std::uint32_t depth, RayVisitor& visitRay) const;

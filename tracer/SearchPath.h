@@ -22,9 +22,13 @@ std::vector<SearchPath> runningSearchPaths();
 // "portable", "AVX" or "AVX-512".
 const char* searchPathName(SearchPath path);
 
+// What a search finds: the nearest hit, or what a ray at the depth limit needs (see
+// Renderer::hitAtDepthLimit).
+enum class SearchGoal { NearestHit, HitAtDepthLimit };
+
 // The accelerated search on each path; the Avx and Avx512 ones only where searchPathRuns says so.
-void portableAcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest);
+void portableAcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
 #if LUMORA_AVX_SEARCH
-void avxAcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest);
-void avx512AcceleratedNearestHit(const Renderer& renderer, const Ray& ray, HitRecord& nearest);
+void avxAcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
+void avx512AcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
 #endif

@@ -127,7 +127,13 @@ Vec3 Renderer::traceVisiting(const Ray& ray, std::uint32_t depth, RayVisitor& vi
 {
     visitRay(ray);
     HitRecord hit;
-    nearestHit(ray, hit);
+    // At the depth limit the model shows black wherever it is struck first, so the search may stop
+    // at any model face that comes before the room.
+    if (depth >= max_depth_) {
+        hitAtDepthLimit(ray, hit);
+    } else {
+        nearestHit(ray, hit);
+    }
     return shadeVisiting(ray, hit, depth, visitRay);
 }
 

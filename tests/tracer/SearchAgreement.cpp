@@ -1,6 +1,7 @@
 #include "tests/tracer/SearchAgreement.h"
 
 #include "tracer/TriangleCorners.h"
+#include "tracer/TriangleStrike.h"
 
 #include <algorithm>
 #include <bit>
@@ -224,26 +225,54 @@ bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray)
     return scene.hasModelMesh() && liesInAFacePlane(scene.modelMesh(), ray.origin - scene.m_modelPos, ray.direction);
 }
 
+bool standsForNearestHit(const Renderer& renderer, const Ray& ray, const HitRecord& nearest, const HitRecord& hit)
+{
+    if (nearest.kind != Model) {
+        return sameRecord(nearest, hit);
+    }
+    const Scene& scene = *renderer.m_scene;
+    if (hit.kind != Model || hit.index >= scene.modelMesh().m_faceIndices.size()) {
+        return false;
+    }
+    float t = 0.0f;
+    const bool struck = strikeTriangle(meshTriangleCorners(scene.modelMesh(), hit.index), ray.origin - scene.m_modelPos,
+                                       ray.direction, t);
+    const HitRecord room = withRoomSurfaces(scene, ray, HitRecord{});
+    return struck && std::bit_cast<std::uint32_t>(t) == std::bit_cast<std::uint32_t>(hit.t) &&
+           (room.kind == None || hit.t <= room.t);
+}
+
 std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>& rays)
 {
     std::size_t differing = 0;
     std::string first;
+    const auto count = [&](const Ray& ray, const HitRecord& expected, const HitRecord& actual, std::string search) {
+        if (differing++ == 0) {
+            std::ostringstream text;
+            text << " first for origin (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z
+                 << "), direction (" << ray.direction.x << ", " << ray.direction.y << ", " << ray.direction.z
+                 << "): brute force " << describe(expected) << ", " << search << " " << describe(actual);
+            first = text.str();
+        }
+    };
     const std::vector<SearchPath> paths = runningSearchPaths();
     for (const Ray& ray : rays) {
         const HitRecord expected = renderer.bruteForceNearestHit(ray);
         for (SearchPath path : paths) {
             const HitRecord actual = renderer.acceleratedNearestHit(ray, path);
-            if (!sameRecord(expected, actual) && differing++ == 0) {
-                std::ostringstream text;
-                text << " first for origin (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z
-                     << "), direction (" << ray.direction.x << ", " << ray.direction.y << ", " << ray.direction.z
-                     << "): brute force " << describe(expected) << ", accelerated on the " << searchPathName(path)
-                     << " path " << describe(actual);
-                first = text.str();
+            if (!sameRecord(expected, actual)) {
+                count(ray, expected, actual, std::string("accelerated on the ") + searchPathName(path) + " path");
+            }
+            const HitRecord atLimit = renderer.acceleratedHitAtDepthLimit(ray, path);
+            if (!standsForNearestHit(renderer, ray, expected, atLimit)) {
+                count(ray, expected, atLimit,
+                      std::string("at the depth limit on the ") + searchPathName(path) + " path");
             }
         }
     }
-    return differing == 0 ? "" : std::to_string(differing) + " of " + std::to_string(rays.size()) + " differ," + first;
+    return differing == 0
+               ? ""
+               : std::to_string(differing) + " records differ over " + std::to_string(rays.size()) + " rays," + first;
 }
 
 std::vector<Ray> hardRays(const Scene& scene, std::uint32_t seed, std::size_t faceBudget)
