@@ -31,14 +31,15 @@ const PackedScene<Lanes::kCount>& packedSceneFor(const Renderer& renderer)
 
 // best, replaced by the room's nearest hit as the brute-force search replaces it.
 template <typename Lanes>
-[[gnu::always_inline]] inline HitRecord withRoomSurfacesPacked(const Renderer& renderer, const Ray& ray,
-                                                               const BoxRay<Lanes>& modelRay, HitRecord best)
+[[gnu::always_inline]] inline HitRecord withRoomSurfacesPacked(const Scene& scene,
+                                                               const RoomPacksOf<Lanes::kCount>& roomPacks,
+                                                               const Ray& ray, const BoxRay<Lanes>& modelRay,
+                                                               HitRecord best)
 {
     // The room's box test reuses the model's inverse direction: the same divisions.
     HitRecord withRoom = best;
-    if (!packedSceneFor<Lanes>(renderer).roomPacks.withRoomSurfaces(ray, BoxRay<Lanes>(modelRay, ray.origin),
-                                                                    withRoom)) {
-        withRoom = withRoomSurfaces(*renderer.m_scene, ray, best);
+    if (!roomPacks.withRoomSurfaces(ray, BoxRay<Lanes>(modelRay, ray.origin), withRoom)) {
+        withRoom = withRoomSurfaces(scene, ray, best);
     }
     return withRoom;
 }
@@ -47,22 +48,24 @@ template <typename Lanes>
 void acceleratedSearchWith(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit)
 {
     const Scene& scene = *renderer.m_scene;
-    const ModelBvhOf<Lanes::kCount>& modelBvh = packedSceneFor<Lanes>(renderer).modelBvh;
+    const PackedScene<Lanes::kCount>& packed = packedSceneFor<Lanes>(renderer);
+    const ModelBvhOf<Lanes::kCount>& modelBvh = packed.modelBvh;
     const Vec3 origin = ray.origin - scene.m_modelPos;
-    if (!modelBvh.covers(origin, ray.direction) || !packedSceneFor<Lanes>(renderer).roomPacks.holdsRoom()) {
+    if (!modelBvh.covers(origin, ray.direction) || !packed.roomPacks.holdsRoom()) {
         hit = renderer.bruteForceNearestHit(ray);
         return;
     }
     const BoxRay<Lanes> modelRay(origin, ray.direction);
     if (goal == SearchGoal::NearestHit) {
         // Only at the end into the caller's record: the search's own copies stay in registers.
-        hit = withRoomSurfacesPacked(renderer, ray, modelRay, modelBvh.nearestHit(origin, ray.direction, modelRay));
+        hit = withRoomSurfacesPacked(scene, packed.roomPacks, ray, modelRay,
+                                     modelBvh.nearestHit(origin, ray.direction, modelRay));
         return;
     }
     // Some struck face of the model, usually the nearest, bounds the room's search.
     HitRecord model;
     modelBvh.strikesWithin(origin, ray.direction, modelRay, std::numeric_limits<float>::infinity(), model);
-    HitRecord best = withRoomSurfacesPacked(renderer, ray, modelRay, model);
+    HitRecord best = withRoomSurfacesPacked(scene, packed.roomPacks, ray, modelRay, model);
     // When the room comes before that face, the model still comes first if it has a face no
     // further than the room's, and at an equal t the model wins.
     if (model.kind == Model && best.kind != Model) {

@@ -246,7 +246,8 @@ std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>&
 {
     std::size_t differing = 0;
     std::string first;
-    const auto count = [&](const Ray& ray, const HitRecord& expected, const HitRecord& actual, std::string search) {
+    const auto countDifference = [&](const Ray& ray, const HitRecord& expected, const HitRecord& actual,
+                                     std::string search) {
         if (differing++ == 0) {
             std::ostringstream text;
             text << " first for origin (" << ray.origin.x << ", " << ray.origin.y << ", " << ray.origin.z
@@ -261,12 +262,13 @@ std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>&
         for (SearchPath path : paths) {
             const HitRecord actual = renderer.acceleratedNearestHit(ray, path);
             if (!sameRecord(expected, actual)) {
-                count(ray, expected, actual, std::string("accelerated on the ") + searchPathName(path) + " path");
+                countDifference(ray, expected, actual,
+                                std::string("accelerated on the ") + searchPathName(path) + " path");
             }
             const HitRecord atLimit = renderer.acceleratedHitAtDepthLimit(ray, path);
             if (!standsForNearestHit(renderer, ray, expected, atLimit)) {
-                count(ray, expected, atLimit,
-                      std::string("at the depth limit on the ") + searchPathName(path) + " path");
+                countDifference(ray, expected, atLimit,
+                                std::string("at the depth limit on the ") + searchPathName(path) + " path");
             }
         }
     }
