@@ -57,19 +57,30 @@ void acceleratedSearchWith(const Renderer& renderer, const Ray& ray, SearchGoal 
     }
     const BoxRay<Lanes> modelRay(origin, ray.direction);
     if (goal == SearchGoal::NearestHit) {
+        // The faces the ray runs nearly parallel to come last: the best hit so far, the room's
+        // included, bounds where their planes may lie.
+        HitRecord best = withRoomSurfacesPacked(scene, packed.roomPacks, ray, modelRay,
+                                                modelBvh.nearestHit(origin, ray.direction, modelRay));
+        modelBvh.template withNearlyParallelFaces<Lanes>(origin, ray.direction, best);
         // Only at the end into the caller's record: the search's own copies stay in registers.
-        hit = withRoomSurfacesPacked(scene, packed.roomPacks, ray, modelRay,
-                                     modelBvh.nearestHit(origin, ray.direction, modelRay));
+        hit = best;
         return;
     }
-    // Some struck face of the model, usually the nearest, bounds the room's search.
+    // Some struck face in the tree, usually the nearest, bounds the room's search.
+    const float unbounded = std::numeric_limits<float>::infinity();
     HitRecord model;
-    modelBvh.strikesWithin(origin, ray.direction, modelRay, std::numeric_limits<float>::infinity(), model);
+    const bool inTree = modelBvh.strikesTreeWithin(origin, ray.direction, modelRay, unbounded, model);
     HitRecord best = withRoomSurfacesPacked(scene, packed.roomPacks, ray, modelRay, model);
-    // When the room comes before that face, the model still comes first if it has a face no
-    // further than the room's, and at an equal t the model wins.
-    if (model.kind == Model && best.kind != Model) {
-        modelBvh.strikesWithin(origin, ray.direction, modelRay, best.t, best);
+    // When the room comes before that face, or there is none, the model still comes first if it
+    // has a face no further than the room's (at an equal t the model wins). Without a face in the
+    // tree at any t, only the nearly parallel faces may have one.
+    if (best.kind != Model) {
+        const float limit = best.kind == None ? unbounded : best.t;
+        if (inTree) {
+            modelBvh.strikesWithin(origin, ray.direction, modelRay, limit, best);
+        } else {
+            modelBvh.template strikesNearlyParallelWithin<Lanes>(origin, ray.direction, limit, best);
+        }
     }
     hit = best;
 }

@@ -91,7 +91,7 @@ public:
         appendPacks(m_bvh.m_slivers, m_mesh, slivers.size(), [&](std::size_t i) { return slivers[i]; });
         m_bvh.m_sliverCount = slivers.size();
         m_bvh.m_reach = largest * kReachFactor;
-        m_bvh.m_nearParallelFaces = NearParallelFacesOf<Width>(m_mesh, m_faces);
+        m_bvh.m_nearParallelFaces = NearParallelFacesOf<Width>(m_mesh, m_faces, m_bvh.m_reach);
         if (m_faces.empty()) {
             return;
         }

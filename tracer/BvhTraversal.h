@@ -27,6 +27,17 @@ struct NearestFace {
     PackRay<Lanes> ray;
 
     NearestFace(Vec3 origin, Vec3 direction) : ray(origin, direction) {}
+    // Beating best, which is no face of the model unless its kind is Model.
+    NearestFace(Vec3 origin, Vec3 direction, const HitRecord& best) : ray(origin, direction)
+    {
+        if (best.kind != None) {
+            t = best.t;
+            reach = t * kEntrySlack;
+        }
+        if (best.kind == Model) {
+            face = best.index;
+        }
+    }
 
     // Never ends the search.
     bool consider(const TrianglePackOf<Lanes::kCount>& pack)
@@ -167,10 +178,53 @@ template <typename Lanes>
     for (const Pack& pack : m_slivers) {
         nearest.consider(pack);
     }
-    m_nearParallelFaces.template forEachPackNearlyParallel<Lanes>(
-        direction, [&nearest](const Pack& pack) { nearest.consider(pack); });
     searchTree(direction, boxRay, nearest);
     return nearest.record();
+}
+
+template <std::size_t Width>
+template <typename Lanes>
+[[gnu::always_inline]] inline void ModelBvhOf<Width>::withNearlyParallelFaces(Vec3 origin, Vec3 direction,
+                                                                              HitRecord& best) const
+{
+    bvh_traversal::NearestFace<Lanes> nearest(origin, direction, best);
+    m_nearParallelFaces.template forEachPackNearlyParallel<Lanes>(
+        origin, direction, nearest.t, [&nearest](const Pack& pack) { nearest.consider(pack); });
+    if (nearest.face != Pack::kNoFace) {
+        best = nearest.record();
+    }
+}
+
+template <std::size_t Width>
+template <typename Lanes>
+[[gnu::always_inline]] inline bool ModelBvhOf<Width>::strikesTreeWithin(Vec3 origin, Vec3 direction,
+                                                                        const BoxRay<Lanes>& boxRay, float limit,
+                                                                        HitRecord& hit) const
+{
+    bvh_traversal::FaceWithin<Lanes> found(origin, direction, limit);
+    bool struck = searchTree(direction, boxRay, found);
+    for (std::size_t i = 0; !struck && i < m_slivers.size(); ++i) {
+        struck = found.consider(m_slivers[i]);
+    }
+    if (struck) {
+        hit = {found.t, Model, found.face};
+    }
+    return struck;
+}
+
+template <std::size_t Width>
+template <typename Lanes>
+[[gnu::always_inline]] inline bool ModelBvhOf<Width>::strikesNearlyParallelWithin(Vec3 origin, Vec3 direction,
+                                                                                  float limit, HitRecord& hit) const
+{
+    bvh_traversal::FaceWithin<Lanes> found(origin, direction, limit);
+    bool struck = false;
+    m_nearParallelFaces.template forEachPackNearlyParallel<Lanes>(
+        origin, direction, limit, [&found, &struck](const Pack& pack) { struck = struck || found.consider(pack); });
+    if (struck) {
+        hit = {found.t, Model, found.face};
+    }
+    return struck;
 }
 
 template <std::size_t Width>
@@ -179,18 +233,7 @@ template <typename Lanes>
                                                                     const BoxRay<Lanes>& boxRay, float limit,
                                                                     HitRecord& hit) const
 {
-    bvh_traversal::FaceWithin<Lanes> found(origin, direction, limit);
     // The tree first: it holds most faces, and the rest need not be looked up once it answers.
-    bool struck = searchTree(direction, boxRay, found);
-    for (std::size_t i = 0; !struck && i < m_slivers.size(); ++i) {
-        struck = found.consider(m_slivers[i]);
-    }
-    if (!struck) {
-        m_nearParallelFaces.template forEachPackNearlyParallel<Lanes>(
-            direction, [&found, &struck](const Pack& pack) { struck = struck || found.consider(pack); });
-    }
-    if (struck) {
-        hit = {found.t, Model, found.face};
-    }
-    return struck;
+    return strikesTreeWithin(origin, direction, boxRay, limit, hit) ||
+           strikesNearlyParallelWithin<Lanes>(origin, direction, limit, hit);
 }

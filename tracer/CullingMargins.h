@@ -19,6 +19,11 @@ inline constexpr float kReachFactor = 16.0f;
 // the same t, or one whose t rounding moved a little, is still found behind the best.
 inline constexpr float kEntrySlack = 1.0f + 1.0f / 1024.0f;
 
+// Directions far from unit length (by their largest |component|) are left to brute force, so
+// the box test stays in range and the near-parallel faces' checks keep clear of underflow.
+inline constexpr float kShortestDirection = 1e-10f;
+inline constexpr float kLongestDirection = 1e10f;
+
 // The largest |component|, against which pads and reaches are measured. NaN gives NaN or a
 // number: callers that may see one test for it first.
 inline float largestMagnitude(Vec3 v)

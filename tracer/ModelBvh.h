@@ -82,14 +82,28 @@ public:
     // that choose a lane type.
     //
     // The nearest struck face as {t, Model, face index}, or the empty record; origin in model
-    // coordinates, boxRay made from the same ray. Only for rays that covers accepts.
+    // coordinates, boxRay made from the same ray. Only for rays that covers accepts. The faces
+    // the ray runs nearly parallel to are left out: withNearlyParallelFaces adds them once the
+    // best hit so far, the room's included, bounds their search.
     template <typename Lanes>
     HitRecord nearestHit(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay) const;
+    // best replaced by the nearest face that the ray runs nearly parallel to, where that is
+    // nearer, or as near with a lower index (or best is no face of the model: the model comes
+    // first at an equal t). Together with nearestHit and the room's search this gives the
+    // brute-force search's record.
+    template <typename Lanes>
+    void withNearlyParallelFaces(Vec3 origin, Vec3 direction, HitRecord& best) const;
     // Whether the ray strikes some face at a t of at most limit (which may be infinite), and if
     // so {t, Model, face} of one such face in hit: not necessarily the nearest, which is why it
-    // is faster than nearestHit. The same rays and boxRay as there.
+    // is faster than nearestHit. The same rays and boxRay as there. strikesTreeWithin leaves
+    // out the faces the ray runs nearly parallel to, and strikesNearlyParallelWithin searches only
+    // those.
     template <typename Lanes>
     bool strikesWithin(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay, float limit, HitRecord& hit) const;
+    template <typename Lanes>
+    bool strikesTreeWithin(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay, float limit, HitRecord& hit) const;
+    template <typename Lanes>
+    bool strikesNearlyParallelWithin(Vec3 origin, Vec3 direction, float limit, HitRecord& hit) const;
 
     // Faces tested for every ray instead of through the tree.
     std::size_t sliverCount() const { return m_sliverCount; }
@@ -108,10 +122,6 @@ private:
 
     template <typename Lanes, typename Faces>
     bool searchTree(Vec3 direction, const BoxRay<Lanes>& boxRay, Faces& faces) const;
-
-    // Directions far from unit length are left to brute force, so the box test stays in range.
-    static constexpr float kShortestDirection = 1e-10f;
-    static constexpr float kLongestDirection = 1e10f;
 
     std::vector<Node> m_nodes;    // node 0 is the root
     std::vector<Pack> m_leaves;   // one pack per leaf of the tree

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <tuple>
@@ -42,6 +43,8 @@ constexpr double kBucketStep = 1.0 / 1024.0;
 struct FacePlane {
     Double3 normal;  // of unit length
     double band;
+    double normalLength;  // |e1 x e2|
+    double slant;         // |e1| |e2| / |e1 x e2|, with |e| the sum of |components|
 };
 
 // The normal and band of a face as the triangle test sees it: its edges as the packs hold them,
@@ -57,8 +60,77 @@ FacePlane facePlane(const TriangleCorners& corners)
     // The rounding measure per unit of the direction's size is largest for a direction along an
     // axis, whose largest component is its size.
     const double measure = roundingMeasure(edge1, edge2, {1.0f, 0.0f, 0.0f});
+    const auto sumOfSizes = [](Double3 v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); };
     return {{normal.x / size, normal.y / size, normal.z / size},
-            double{kNearParallelShare} * kLimitRoom * measure / size};
+            double{kNearParallelShare} * kLimitRoom * measure / size,
+            size,
+            sumOfSizes(e1) * sumOfSizes(e2) / size};
+}
+
+// How near its planes a ray's origin must lie for the test to strike a face of a group at a t of
+// at most L. With s = origin - p0, N = e1 x e2 and d the direction, as the test computes them in
+// float, t = (s x e1) . e2 / det, where exactly (s x e1) . e2 = s . N and det = -d . N. Each is
+// off by at most 5 roundings (eps = 2^-24 each) of its terms, whose sizes sum to at most
+// |s|inf |e1| |e2| and |d|inf |e1| |e2| (|e| the sum of |components|); s is off by one rounding of
+// o - p0, and t by its division's. So a strike at t <= L needs
+//   |(o - p0) . N| <= L (1 + 2^-23) (|d . N| + 8 eps |d|inf |e1| |e2|) + 9.1 eps |o - p0|inf |e1| |e2|.
+// Over |N|, with the face's unit normal n within rho of the group's g and slant = |e1| |e2| / |N|:
+//   |o . g - p0 . g| <= L (1 + 2^-23) (|d . g| + rho |d| + 8 eps slant |d|inf)
+//                       + (9.1 eps slant + rho) |o - p0|.
+// Only directions in the band need this; for them |d . g| as the search computes it is at most
+// band |d|, and exactly at most 3 roundings of |d| more (|d| the sum of |components|, which the
+// search computes as well). The first term is then at most L |d| allowance (planeAllowance). The
+// second, with |o|inf at most the reach and |p0|inf at most the group's, is part of the room by
+// which the range of the group's offsets p0 . g grows (offsetRoom), with the rounding of the
+// search's o . g and comparisons, and with room for products that underflow.
+constexpr double kEpsilon = 1.0 / 16777216.0;
+constexpr double kSqrt3 = 1.7320508075688772;
+// Far above what products rounding below the smallest normal float (2^-126) lose, for faces and
+// directions that are no slivers and not too short.
+constexpr double kUnderflowLoss = 16.0 * 1.4012984643248171e-45;
+constexpr double kUnderflowRoom = 7.52316384526264e-37;  // 2^-120
+
+struct GroupReach {
+    double band = 0.0;
+    double rho = 0.0;
+    double slant = 0.0;
+    double smallestNormalLength = std::numeric_limits<double>::infinity();
+    double largestCorner = 0.0;  // |p0|inf
+    double lowOffset = std::numeric_limits<double>::infinity();
+    double highOffset = -std::numeric_limits<double>::infinity();
+};
+
+float roundedUp(double value)
+{
+    const auto rounded = static_cast<float>(value);
+    return rounded < value ? std::nextafter(rounded, std::numeric_limits<float>::infinity()) : rounded;
+}
+
+float roundedDown(double value)
+{
+    const auto rounded = static_cast<float>(value);
+    return rounded > value ? std::nextafter(rounded, -std::numeric_limits<float>::infinity()) : rounded;
+}
+
+float planeAllowance(const GroupReach& reach, float checkBand)
+{
+    const double perSize = double{checkBand} * (1.0 + kEpsilon) + 3.01 * kEpsilon + reach.rho +
+                           8.0 * kEpsilon * reach.slant +
+                           kUnderflowLoss / (reach.smallestNormalLength * double{kShortestDirection});
+    // Room for (1 + 2^-23), the rounding of the search's limit times size times allowance, and
+    // of its subtraction from the offsets.
+    return roundedUp(perSize * (1.0 + 1.0 / 1024.0));
+}
+
+double offsetRoom(const GroupReach& reach, float originReach)
+{
+    const double largestOffset = std::max(std::fabs(reach.lowOffset), std::fabs(reach.highOffset));
+    const double fromCorner = (9.1 * kEpsilon * reach.slant + reach.rho) * kSqrt3 * (originReach + reach.largestCorner);
+    // The search's offset o . g in float, and the comparisons' roundings of the offsets.
+    const double searchRounding =
+        3.1 * kEpsilon * kSqrt3 * originReach + 4.0 * kEpsilon * (largestOffset + kSqrt3 * originReach);
+    // Twice the bound: room for the terms of second order it leaves out.
+    return 2.0 * (fromCorner + searchRounding + kUnderflowLoss / reach.smallestNormalLength) + kUnderflowRoom;
 }
 
 // A normal and its opposite share a band: of the two, the one whose largest component is positive.
@@ -141,7 +213,7 @@ void forEachCellInBand(Double3 n, double band, Visit visit)
 
 template <std::size_t Width>
 NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::vector<std::uint32_t>& faces,
-                                                std::size_t mostCellEntries)
+                                                float originReach, std::size_t mostCellEntries)
 {
     if (faces.empty()) {
         return;
@@ -152,8 +224,9 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
     std::vector<std::vector<std::uint32_t>> groupFaces;
     std::vector<FacePlane> planes;  // each face's, with its canonical normal
     for (std::uint32_t face : faces) {
-        const FacePlane plane = facePlane(meshTriangleCorners(mesh, face));
-        const Double3 normal = canonical(plane.normal);
+        FacePlane plane = facePlane(meshTriangleCorners(mesh, face));
+        plane.normal = canonical(plane.normal);
+        const Double3 normal = plane.normal;
         std::vector<std::uint32_t>& bucket =
             groupsOfBucket[{std::llround(normal.x / kBucketStep), std::llround(normal.y / kBucketStep),
                             std::llround(normal.z / kBucketStep)}];
@@ -170,24 +243,35 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
             groupFaces.emplace_back();
         }
         groupFaces[group].push_back(static_cast<std::uint32_t>(planes.size()));
-        planes.push_back({normal, plane.band});
+        planes.push_back(plane);
     }
 
     for (std::size_t g = 0; g < groupNormals.size(); ++g) {
         const Double3 first = groupNormals[g];
         const Vec3 normal{static_cast<float>(first.x), static_cast<float>(first.y), static_cast<float>(first.z)};
         const Double3 rounded{normal.x, normal.y, normal.z};
-        double band = 0.0;
+        GroupReach reach;
         const auto firstPack = static_cast<std::uint32_t>(m_packs.size());
         std::size_t filled = 0;
         for (std::uint32_t i : groupFaces[g]) {
             const FacePlane& plane = planes[i];
-            band = std::max(band, plane.band + distance(plane.normal, rounded));
-            appendLane(m_packs, filled++, meshTriangleCorners(mesh, faces[i]), faces[i]);
+            const TriangleCorners corners = meshTriangleCorners(mesh, faces[i]);
+            const double rho = distance(plane.normal, rounded);
+            const double offset = dot(rounded, widen(corners.p0));
+            reach.band = std::max(reach.band, plane.band + rho);
+            // Room for the double rounding of the distance.
+            reach.rho = std::max(reach.rho, rho * (1.0 + 1e-12) + 1e-15);
+            reach.slant = std::max(reach.slant, plane.slant);
+            reach.smallestNormalLength = std::min(reach.smallestNormalLength, plane.normalLength);
+            reach.largestCorner = std::max(reach.largestCorner, double{largestMagnitude(corners.p0)});
+            reach.lowOffset = std::min(reach.lowOffset, offset);
+            reach.highOffset = std::max(reach.highOffset, offset);
+            appendLane(m_packs, filled++, corners, faces[i]);
         }
-        const auto checkBand = static_cast<float>(band * (1.0 + kCheckRoom) + kCheckRoom);
-        m_groups.push_back(
-            {normal, std::nextafter(checkBand, 1.0f), firstPack, static_cast<std::uint32_t>(m_packs.size())});
+        const auto checkBand = std::nextafter(static_cast<float>(reach.band * (1.0 + kCheckRoom) + kCheckRoom), 1.0f);
+        const double room = offsetRoom(reach, originReach);
+        m_groups.push_back({normal, checkBand, planeAllowance(reach, checkBand), roundedDown(reach.lowOffset - room),
+                            roundedUp(reach.highOffset + room), firstPack, static_cast<std::uint32_t>(m_packs.size())});
     }
 
     // Each group once in each cell its band reaches: counted, then written.
@@ -240,7 +324,9 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
     for (auto& axis : unused.normal) {
         std::fill(std::begin(axis), std::end(axis), 0.0f);
     }
-    std::fill(std::begin(unused.band), std::end(unused.band), -1.0f);
+    std::fill(std::begin(unused.allowance), std::end(unused.allowance), -1.0f);
+    std::fill(std::begin(unused.lowOffset), std::end(unused.lowOffset), 0.0f);
+    std::fill(std::begin(unused.highOffset), std::end(unused.highOffset), 0.0f);
     std::fill(std::begin(unused.group), std::end(unused.group), 0u);
     m_blocks.assign(m_cellStart.back(), unused);
     std::vector<std::uint32_t> filled(cellCount, 0);
@@ -250,7 +336,9 @@ NearParallelFacesOf<Width>::NearParallelFacesOf(const LMesh& mesh, const std::ve
         block.normal[0][lane] = m_groups[g].normal.x;
         block.normal[1][lane] = m_groups[g].normal.y;
         block.normal[2][lane] = m_groups[g].normal.z;
-        block.band[lane] = m_groups[g].band;
+        block.allowance[lane] = m_groups[g].allowance;
+        block.lowOffset[lane] = m_groups[g].lowOffset;
+        block.highOffset[lane] = m_groups[g].highOffset;
         block.group[lane] = g;
     });
 }

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <random>
 #include <set>
 #include <string>
@@ -23,7 +24,7 @@
 
 // The faces a ray is tested on for running nearly in their planes must include every face whose
 // det, as the triangle test computes it, is at most the near-parallel share of its rounding
-// measure.
+// measure, and that the test strikes no further than the search's limit.
 
 namespace {
 
@@ -91,6 +92,7 @@ struct IndexedMesh {
     LMesh mesh;
     std::vector<std::uint32_t> faces;  // the faces a tree would hold: none degenerate
     std::vector<Pack> packs;           // the same faces, for the test's own det
+    float reach = 0.0f;                // as the tree's: rays from within it are searched
 };
 
 IndexedMesh indexedMesh(const std::filesystem::path& path)
@@ -107,9 +109,49 @@ IndexedMesh indexedMesh(const std::filesystem::path& path)
         if (!isSliver(corners)) {
             appendLane(indexed.packs, indexed.faces.size(), corners, static_cast<std::uint32_t>(face));
             indexed.faces.push_back(static_cast<std::uint32_t>(face));
+            for (Vec3 p : {corners.p0, corners.p1, corners.p2}) {
+                indexed.reach = std::max(indexed.reach, largestMagnitude(p) * kReachFactor);
+            }
         }
     }
     return indexed;
+}
+
+template <std::size_t Width>
+NearParallelFacesOf<Width> indexOf(const IndexedMesh& indexed,
+                                   std::size_t mostCellEntries = NearParallelFacesOf<Width>::kMostCellEntries)
+{
+    return NearParallelFacesOf<Width>(indexed.mesh, indexed.faces, indexed.reach, mostCellEntries);
+}
+
+// The faces the index visits for a ray from origin searched no further than limit.
+template <typename Lanes>
+std::set<std::uint32_t> visitedFaces(const NearParallelFacesOf<Lanes::kCount>& index, Vec3 origin, Vec3 direction,
+                                     float limit)
+{
+    using IndexPack = TrianglePackOf<Lanes::kCount>;
+    std::set<std::uint32_t> visited;
+    index.template forEachPackNearlyParallel<Lanes>(origin, direction, limit, [&visited](const IndexPack& pack) {
+        for (std::uint32_t face : pack.face) {
+            if (face != IndexPack::kNoFace) {
+                visited.insert(face);
+            }
+        }
+    });
+    return visited;
+}
+
+// Lane lane of the pack as the test's corners.
+Vec3 laneOf(const float (&point)[3][kPackWidth], unsigned lane)
+{
+    return {point[0][lane], point[1][lane], point[2][lane]};
+}
+
+// Whether the ray runs nearly in the plane of the pack's lane by the triangle test's det.
+bool runsNearlyInPlane(const Pack& pack, unsigned lane, float det, Vec3 direction)
+{
+    return std::fabs(det) <=
+           kNearParallelShare * roundingMeasure(laneOf(pack.edge[0], lane), laneOf(pack.edge[1], lane), direction);
 }
 
 Vec3 edge(const TriangleCorners& c, int which)
@@ -164,20 +206,14 @@ template <typename Lanes>
 Coverage coverage(const IndexedMesh& indexed, const NearParallelFacesOf<Lanes::kCount>& index,
                   const std::vector<Vec3>& directions)
 {
-    using IndexPack = TrianglePackOf<Lanes::kCount>;
     Coverage result;
     for (const Vec3 direction : directions) {
         if (!(largestMagnitude(direction) > 0.0f)) {
             continue;
         }
-        std::set<std::uint32_t> visited;
-        index.template forEachPackNearlyParallel<Lanes>(direction, [&visited](const IndexPack& pack) {
-            for (std::uint32_t face : pack.face) {
-                if (face != IndexPack::kNoFace) {
-                    visited.insert(face);
-                }
-            }
-        });
+        // Unbounded, the origin does not matter.
+        const std::set<std::uint32_t> visited =
+            visitedFaces<Lanes>(index, {0.0f, 0.0f, 0.0f}, direction, std::numeric_limits<float>::infinity());
         result.visited += visited.size();
         const PackRay<PairedLanes> ray({0.0f, 0.0f, 0.0f}, direction);
         for (const Pack& pack : indexed.packs) {
@@ -185,11 +221,8 @@ Coverage coverage(const IndexedMesh& indexed, const NearParallelFacesOf<Lanes::k
             packDet(pack, ray).store(det);
             const unsigned byProduct = runsNearlyInPlanes(pack, ray);
             for (unsigned lane = 0; lane < kPackWidth; ++lane) {
-                const Vec3 e1{pack.edge[0][0][lane], pack.edge[0][1][lane], pack.edge[0][2][lane]};
-                const Vec3 e2{pack.edge[1][0][lane], pack.edge[1][1][lane], pack.edge[1][2][lane]};
                 const std::uint32_t face = pack.face[lane];
-                if (face == Pack::kNoFace ||
-                    !(std::fabs(det[lane]) <= kNearParallelShare * roundingMeasure(e1, e2, direction))) {
+                if (face == Pack::kNoFace || !runsNearlyInPlane(pack, lane, det[lane], direction)) {
                     continue;
                 }
                 ++result.nearParallel;
@@ -211,10 +244,8 @@ void expectCovered(const std::filesystem::path& path, std::size_t faceStride)
         return;
     }
     const std::vector<Vec3> directions = testDirections(indexed, faceStride, 7);
-    const Coverage eight =
-        coverage<PairedLanes>(indexed, NearParallelFacesOf<kPackWidth>(indexed.mesh, indexed.faces), directions);
-    const Coverage sixteen =
-        coverage<SixteenLanes>(indexed, NearParallelFacesOf<kWidePackWidth>(indexed.mesh, indexed.faces), directions);
+    const Coverage eight = coverage<PairedLanes>(indexed, indexOf<kPackWidth>(indexed), directions);
+    const Coverage sixteen = coverage<SixteenLanes>(indexed, indexOf<kWidePackWidth>(indexed), directions);
     for (const Coverage* result : {&eight, &sixteen}) {
         EXPECT_EQ(result->missed, 0u) << "first: " << result->firstMiss;
         EXPECT_EQ(result->outsideProductCheck, 0u);
@@ -222,6 +253,116 @@ void expectCovered(const std::filesystem::path& path, std::size_t faceStride)
         EXPECT_GT(result->nearParallel, indexed.faces.size() / faceStride);
         // And the index is no list of every face: far fewer are tested than there are.
         EXPECT_LT(result->visited, directions.size() * indexed.faces.size() / 10 + directions.size() * 8);
+    }
+}
+
+struct Graze {
+    Vec3 origin;
+    Vec3 direction;
+    bool atRandom = false;  // not made along a face
+};
+
+// Rays that graze faces: from origins a little off a face's plane, or in it, at two distances,
+// towards the face's centre, parallel to its plane, and across the plane halfway there. Then
+// rays in every direction from origins around the model.
+std::vector<Graze> grazingRays(const IndexedMesh& indexed, std::size_t faceStride, std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> spread(-1.0f, 1.0f);
+    const float size = indexed.reach / kReachFactor;
+    std::vector<Graze> rays;
+    for (std::size_t i = 0; i < indexed.faces.size(); i += faceStride) {
+        const TriangleCorners c = meshTriangleCorners(indexed.mesh, indexed.faces[i]);
+        const Vec3 centre = (c.p0 + c.p1 + c.p2) * (1.0f / 3.0f);
+        const Vec3 normal = normalize(cross(c.p1 - c.p0, c.p2 - c.p0));
+        const Vec3 along = normalize(cross(normal, Vec3{spread(random), spread(random), spread(random)}));
+        for (float distance : {0.5f * size, 12.0f * size}) {
+            for (float off : {0.0f, 1e-6f, -1e-5f, 1e-4f, -1e-3f}) {
+                const Vec3 origin = centre - along * distance + normal * (off * distance);
+                rays.push_back({origin, centre - origin, false});
+                rays.push_back({origin, along, false});
+                rays.push_back({origin, along * distance - normal * (2.0f * off * distance), false});
+            }
+        }
+    }
+    for (int i = 0; i < 2000; ++i) {
+        rays.push_back({Vec3{spread(random), spread(random), spread(random)} * (2.0f * size),
+                        {spread(random), spread(random), spread(random)},
+                        true});
+    }
+    return rays;
+}
+
+struct LimitCoverage {
+    std::size_t struck = 0;          // near-parallel faces struck, over all rays
+    std::size_t missed = 0;          // of those, not visited when bounded by their t
+    std::size_t visitedBounded = 0;  // by rays at random
+    std::size_t visitedUnbounded = 0;
+    std::string firstMiss;
+};
+
+// Every face that the triangle test strikes while the ray runs nearly in its plane must be
+// visited when the index is bounded by that t; and for rays at random, bounded by the model's
+// size, far fewer faces are visited than unbounded.
+template <typename Lanes>
+LimitCoverage limitCoverage(const IndexedMesh& indexed, const NearParallelFacesOf<Lanes::kCount>& index,
+                            const std::vector<Graze>& rays)
+{
+    LimitCoverage result;
+    const float size = indexed.reach / kReachFactor;
+    for (const Graze& graze : rays) {
+        if (!(largestMagnitude(graze.direction) > 0.0f) || !(largestMagnitude(graze.origin) <= indexed.reach)) {
+            continue;
+        }
+        const PackRay<PairedLanes> ray(graze.origin, graze.direction);
+        for (const Pack& pack : indexed.packs) {
+            alignas(kPackWidth * sizeof(float)) float t[kPackWidth];
+            alignas(kPackWidth * sizeof(float)) float det[kPackWidth];
+            PairedLanes detLanes;
+            const unsigned struck = strikePackWithDet(pack, ray, t, detLanes);
+            detLanes.store(det);
+            for (unsigned lane = 0; lane < kPackWidth; ++lane) {
+                if (((struck >> lane) & 1u) == 0 || !runsNearlyInPlane(pack, lane, det[lane], graze.direction)) {
+                    continue;
+                }
+                ++result.struck;
+                if (visitedFaces<Lanes>(index, graze.origin, graze.direction, t[lane]).count(pack.face[lane]) == 0 &&
+                    result.missed++ == 0) {
+                    result.firstMiss = "face " + std::to_string(pack.face[lane]) + " at t " + std::to_string(t[lane]);
+                }
+            }
+        }
+        if (graze.atRandom) {
+            result.visitedBounded += visitedFaces<Lanes>(index, graze.origin, graze.direction, size).size();
+            result.visitedUnbounded +=
+                visitedFaces<Lanes>(index, graze.origin, graze.direction, std::numeric_limits<float>::infinity())
+                    .size();
+        }
+    }
+    return result;
+}
+
+// Meshes of many faces in many directions are visited often at random, and the limit must then
+// save most of those visits; small ones may see no visit at all.
+void expectStruckFacesVisited(const std::filesystem::path& path, std::size_t faceStride, bool manyDirections)
+{
+    const IndexedMesh indexed = indexedMesh(path);
+    if (indexed.faces.empty()) {
+        return;
+    }
+    const std::vector<Graze> rays = grazingRays(indexed, faceStride, 5);
+    const LimitCoverage eight = limitCoverage<PairedLanes>(indexed, indexOf<kPackWidth>(indexed), rays);
+    const LimitCoverage sixteen = limitCoverage<SixteenLanes>(indexed, indexOf<kWidePackWidth>(indexed), rays);
+    for (const LimitCoverage* result : {&eight, &sixteen}) {
+        EXPECT_EQ(result->missed, 0u) << "first: " << result->firstMiss;
+        // The rays made along faces do strike some of them while running nearly in their planes.
+        EXPECT_GT(result->struck, indexed.faces.size() / faceStride / 4);
+        if (manyDirections) {
+            EXPECT_GT(result->visitedUnbounded, 1000u);
+            EXPECT_LT(result->visitedBounded * 4, result->visitedUnbounded);
+        } else {
+            EXPECT_LE(result->visitedBounded, result->visitedUnbounded);
+        }
     }
 }
 
@@ -242,14 +383,29 @@ TEST(NearParallelFaces, HoldEveryFaceEachFixturesDetCallsNearlyParallel)
     }
 }
 
+TEST(NearParallelFaces, VisitEveryFaceTheShippedModelsTestStrikesNearlyParallelWithinTheLimit)
+{
+    expectStruckFacesVisited(sourceDir() / "data" / "CrystalModel" / "Crystal.3DS", 29, true);
+}
+
+TEST(NearParallelFaces, VisitEveryFaceEachFixturesTestStrikesNearlyParallelWithinTheLimit)
+{
+    const std::filesystem::path folder = sourceDir() / "tests" / "model3ds" / "fixtures";
+    ASSERT_TRUE(std::filesystem::is_directory(folder));
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        expectStruckFacesVisited(entry.path(), 3, false);
+    }
+}
+
 TEST(NearParallelFaces, AGridOverItsLimitTestsTheFacesOfItsWidestGroupsForEveryRay)
 {
     const IndexedMesh indexed = indexedMesh(sourceDir() / "data" / "CrystalModel" / "Crystal.3DS");
     ASSERT_FALSE(indexed.faces.empty());
-    const NearParallelFacesOf<kPackWidth> whole(indexed.mesh, indexed.faces);
+    const NearParallelFacesOf<kPackWidth> whole = indexOf<kPackWidth>(indexed);
     EXPECT_EQ(whole.packsForEveryRayCount(), 0u);
     const std::size_t limit = whole.cellEntryCount() / 4 * 3;
-    const NearParallelFacesOf<kPackWidth> limited(indexed.mesh, indexed.faces, limit);
+    const NearParallelFacesOf<kPackWidth> limited = indexOf<kPackWidth>(indexed, limit);
     EXPECT_LE(limited.cellEntryCount(), limit);
     EXPECT_GT(limited.packsForEveryRayCount(), 0u);
     const Coverage result = coverage<PairedLanes>(indexed, limited, testDirections(indexed, 29, 11));
