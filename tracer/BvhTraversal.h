@@ -91,6 +91,16 @@ struct FaceWithin {
         }
         return false;
     }
+
+    // Whether a face was found, and if so its record in hit.
+    bool record(HitRecord& hit) const
+    {
+        if (face == TrianglePackOf<Lanes::kCount>::kNoFace) {
+            return false;
+        }
+        hit = {t, Model, face};
+        return true;
+    }
 };
 
 // Tests the node's children for the ray; when it enters any, pushes all but the nearest onto
@@ -206,10 +216,7 @@ template <typename Lanes>
     for (std::size_t i = 0; !struck && i < m_slivers.size(); ++i) {
         struck = found.consider(m_slivers[i]);
     }
-    if (struck) {
-        hit = {found.t, Model, found.face};
-    }
-    return struck;
+    return found.record(hit);
 }
 
 template <std::size_t Width>
@@ -221,10 +228,7 @@ template <typename Lanes>
     bool struck = false;
     m_nearParallelFaces.template forEachPackNearlyParallel<Lanes>(
         origin, direction, limit, [&found, &struck](const Pack& pack) { struck = struck || found.consider(pack); });
-    if (struck) {
-        hit = {found.t, Model, found.face};
-    }
-    return struck;
+    return found.record(hit);
 }
 
 template <std::size_t Width>
