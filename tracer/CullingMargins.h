@@ -41,7 +41,9 @@ inline float largestMagnitude(Vec3 v)
 // nearly in the triangle's plane. The test's quotients may then be mostly rounding noise, and it
 // may strike the triangle at any distance, far outside its box; a search that skips boxes cannot
 // follow that, so it tests such triangles whatever boxes the ray enters (NearParallelFaces.h).
-// The room's packs check the share of |d| |e1| |e2|, which holds every such ray.
+// The room's packs check the share of |d| |e1| |e2|, which holds every such ray. A larger share
+// widens the bands and narrows the cones (kGrazingReach): on the default scene 1/2048 and 1/3072
+// rendered as fast as this, within the measurements' spread, and 1/8192 about 6 % slower.
 inline constexpr float kNearParallelShare = 1.0f / 4096.0f;
 
 // The rounding measure, in double, of the triangle with the test's edges e1 and e2 for a ray with
