@@ -1,4 +1,5 @@
 #include "scene/Scene.h"
+#include "tests/model3ds/ModelFile.h"
 #include "tests/support/CoutCapture.h"
 #include "tests/support/TempDir.h"
 #include "tracer/CullingMargins.h"
@@ -375,11 +376,10 @@ TEST(NearParallelFaces, HoldEveryFaceTheShippedModelsDetCallsNearlyParallel)
 
 TEST(NearParallelFaces, HoldEveryFaceEachFixturesDetCallsNearlyParallel)
 {
-    const std::filesystem::path folder = sourceDir() / "tests" / "model3ds" / "fixtures";
-    ASSERT_TRUE(std::filesystem::is_directory(folder));
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        SCOPED_TRACE(entry.path().filename().string());
-        expectCovered(entry.path(), 3);
+    ASSERT_TRUE(std::filesystem::is_directory(fixtureDir()));
+    for (const std::filesystem::path& path : fixtureFiles()) {
+        SCOPED_TRACE(path.filename().string());
+        expectCovered(path, 3);
     }
 }
 
@@ -390,11 +390,10 @@ TEST(NearParallelFaces, VisitEveryFaceTheShippedModelsTestStrikesNearlyParallelW
 
 TEST(NearParallelFaces, VisitEveryFaceEachFixturesTestStrikesNearlyParallelWithinTheLimit)
 {
-    const std::filesystem::path folder = sourceDir() / "tests" / "model3ds" / "fixtures";
-    ASSERT_TRUE(std::filesystem::is_directory(folder));
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        SCOPED_TRACE(entry.path().filename().string());
-        expectStruckFacesVisited(entry.path(), 3, false);
+    ASSERT_TRUE(std::filesystem::is_directory(fixtureDir()));
+    for (const std::filesystem::path& path : fixtureFiles()) {
+        SCOPED_TRACE(path.filename().string());
+        expectStruckFacesVisited(path, 3, false);
     }
 }
 

@@ -1,3 +1,4 @@
+#include "tests/model3ds/ModelFile.h"
 #include "tests/support/CoutCapture.h"
 #include "tests/support/TempDir.h"
 #include "tests/tracer/SearchAgreement.h"
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -128,21 +128,14 @@ TEST(SearchAgreement, RaysMeetingSmallFacesAtASlantFromAfar)
 
 TEST(SearchAgreement, EveryFixtureModelOnHardRays)
 {
-    const std::filesystem::path folder = sourceDir() / "tests" / "model3ds" / "fixtures";
-    ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
+    ASSERT_TRUE(std::filesystem::is_directory(fixtureDir())) << fixtureDir();
     std::size_t withMesh = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        std::string extension = entry.path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (extension != ".3ds") {
-            continue;
-        }
-        const auto scene = loadScene(entry.path());
+    for (const std::filesystem::path& path : fixtureFiles()) {
+        const auto scene = loadScene(path);
         if (!scene->hasModelMesh()) {
             continue;
         }
-        SCOPED_TRACE(entry.path().filename().string());
+        SCOPED_TRACE(path.filename().string());
         ++withMesh;
         expectAgreement(*scene, 4);
     }
