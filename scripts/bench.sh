@@ -123,12 +123,12 @@ for round in $(seq "$rounds"); do
 done
 fast_rate=$(median "${fast_rates[@]}")
 fast_path=$(awk -v path="$(benchmark_field "$work/fast-rays.csv" path)" \
-  'BEGIN { print (path == 2) ? "AVX-512" : (path == 1) ? "AVX" : "portable" }')
-# Where the render takes the AVX-512 path, the AVX path that processors without it take as well.
-avx_rate=
+  'BEGIN { print (path == 2) ? "AVX-512" : (path == 1) ? "AVX2" : "portable" }')
+# Where the render takes the AVX-512 path, the AVX2 path that processors without it take as well.
+avx2_rate=
 if [ "$fast_path" = AVX-512 ]; then
-  run_benchmark "$fast/bench_nearest_hit" "$work/avx-rays.csv" avxPathRecordedRays
-  avx_rate=$(benchmark_field "$work/avx-rays.csv" items_per_second)
+  run_benchmark "$fast/bench_nearest_hit" "$work/avx2-rays.csv" avx2PathRecordedRays
+  avx2_rate=$(benchmark_field "$work/avx2-rays.csv" items_per_second)
 fi
 ray_count=$(benchmark_field "$work/fast-rays.csv" rays)
 embree_rate=
@@ -207,10 +207,10 @@ echo "| measure | figure | target | met |"
 echo "|---|---|---|---|"
 echo "| nearest-hit throughput, brute force | $(figure "$brute_rate / 1e6") M rays/s | | |"
 echo "| nearest-hit throughput, accelerated ($fast_path path, as the render runs it; median of $rounds runs) | $(figure "$fast_rate / 1e6") M rays/s ($(figure "$fast_rate / $brute_rate") × brute force) | | |"
-if [ -n "$avx_rate" ]; then
-  echo "| nearest-hit throughput, accelerated, AVX path (for processors without AVX-512) | $(figure "$avx_rate / 1e6") M rays/s | | |"
+if [ -n "$avx2_rate" ]; then
+  echo "| nearest-hit throughput, accelerated, AVX2 path (for processors without AVX-512) | $(figure "$avx2_rate / 1e6") M rays/s | | |"
 fi
-echo "| nearest-hit throughput, accelerated, portable path (for processors without AVX) | $(figure "$portable_rate / 1e6") M rays/s | | |"
+echo "| nearest-hit throughput, accelerated, portable path (for processors without AVX2) | $(figure "$portable_rate / 1e6") M rays/s | | |"
 if [ -n "$embree_rate" ]; then
   echo "| nearest-hit throughput, Embree rtcIntersect1 (median of $rounds runs, in turns with the accelerated ones) | $(figure "$embree_rate / 1e6") M rays/s (accelerated: $(figure "$embree_ratio") × Embree, median of the rounds' ratios) | accelerated ≥ Embree | $(meets "$embree_ratio >= 1") |"
 else

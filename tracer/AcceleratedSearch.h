@@ -1,7 +1,7 @@
 #pragma once
 
 // The accelerated nearest-hit search, written once for any lane type; PortableSearch.cpp,
-// AvxSearch.cpp and Avx512Search.cpp build it for theirs (see SearchPath.h).
+// Avx2Search.cpp and Avx512Search.cpp build it for theirs (see SearchPath.h).
 
 #include "maths/Ray.h"
 #include "maths/Vec3.h"
@@ -18,7 +18,7 @@
 #include <limits>
 
 // The renderer's structures for the packs of Lanes. (Named after Lanes, like everything that a
-// file built for wider instructions instantiates: see AvxSearch.cpp.)
+// file built for wider instructions instantiates: see Avx2Search.cpp.)
 template <typename Lanes>
 const PackedScene<Lanes::kCount>& packedSceneFor(const Renderer& renderer)
 {

@@ -1,5 +1,5 @@
 // Compiled with AVX-512 enabled, and called only where the processor has it. As in
-// AvxSearch.cpp, everything this file defines for itself is built for Avx512Lanes, whose names
+// Avx2Search.cpp, everything this file defines for itself is built for Avx512Lanes, whose names
 // no other file uses (a test checks the object file for that).
 
 #include "tracer/AcceleratedSearch.h"

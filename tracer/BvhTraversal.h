@@ -7,6 +7,8 @@
 #include "tracer/TraversalStackEntry.h"
 #if defined(__AVX512F__)
 #include "tracer/Avx512ChildEntry.h"
+#elif defined(__AVX2__)
+#include "tracer/Avx2ChildEntry.h"
 #endif
 
 #include <bit>
@@ -106,8 +108,8 @@ struct FaceWithin {
 // Tests the node's children for the ray; when it enters any, pushes all but the nearest onto
 // the stack that grows down from top, the farthest first, sets nearestChild to the nearest, which
 // the search visits next, and returns true. The children are taken in the node's order for the
-// ray's octant, so the nearest is usually visited first. The AVX-512 path has a visit of its own
-// (Avx512ChildEntry.h).
+// ray's octant, so the nearest is usually visited first. The AVX2 and AVX-512 paths have visits
+// of their own (Avx2ChildEntry.h, Avx512ChildEntry.h).
 template <typename Lanes, typename Node>
 [[gnu::always_inline]] inline bool enterChildren(const BoxRay<Lanes>& ray, const Node& node, unsigned octant,
                                                  float reach, StackEntry* stack, std::size_t& top,

@@ -135,7 +135,7 @@ inline unsigned laneBits(LaneMask mask)
 #endif
 
 // Eight lanes as two FloatLanes side by side: the portable width of the accelerated search,
-// for processors without AVX. Lanes 0 to 3 are low's, 4 to 7 high's.
+// for processors without AVX2. Lanes 0 to 3 are low's, 4 to 7 high's.
 struct PairedMask {
     LaneMask low;
     LaneMask high;

@@ -86,8 +86,8 @@ HitRecord Renderer::acceleratedHitAtDepthLimit(const Ray& ray, SearchPath path) 
 void Renderer::acceleratedSearch(const Ray& ray, SearchPath path, SearchGoal goal, HitRecord& hit) const
 {
 #if LUMORA_AVX_SEARCH
-    if (path == SearchPath::Avx) {
-        avxAcceleratedSearch(*this, ray, goal, hit);
+    if (path == SearchPath::Avx2) {
+        avx2AcceleratedSearch(*this, ray, goal, hit);
         return;
     }
     if (path == SearchPath::Avx512) {

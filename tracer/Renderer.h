@@ -83,7 +83,7 @@ public:
     std::uint32_t max_depth_ = 0;
     float min_energy_ = 0.0f;
     // Built from m_scene by useScene: the accelerated search's structures for its portable and
-    // AVX paths and for its AVX-512 path, and the normals.
+    // AVX2 paths and for its AVX-512 path, and the normals.
     PackedScene<kPackWidth> m_packedScene;
     PackedScene<kWidePackWidth> m_widePackedScene;
     FaceNormals m_faceNormals;

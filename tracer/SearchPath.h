@@ -9,26 +9,27 @@ class Renderer;
 
 // The accelerated search is built for three lane types (AcceleratedSearch.h): the portable one,
 // two SSE2 registers a pack of 8 (plain floats off x86-64), and, in builds for x86-64, one AVX
-// register a pack of 8 and one AVX-512 register a pack of 16, over a tree of its own. All give
+// register a pack of 8 (with AVX2's moves between its halves) and one AVX-512 register a pack
+// of 16, over a tree of its own. All give
 // exactly the same records; the render runs the fastest one the processor has, chosen once.
-enum class SearchPath { Portable, Avx, Avx512 };
+enum class SearchPath { Portable, Avx2, Avx512 };
 
 // Whether this build has the path and this processor can run it.
 bool searchPathRuns(SearchPath path);
-// The widest path that runs: Avx512, else Avx, else Portable.
+// The widest path that runs: Avx512, else Avx2, else Portable.
 SearchPath fastestSearchPath();
 // Every path that this build and processor run, Portable first.
 std::vector<SearchPath> runningSearchPaths();
-// "portable", "AVX" or "AVX-512".
+// "portable", "AVX2" or "AVX-512".
 const char* searchPathName(SearchPath path);
 
 // What a search finds: the nearest hit, or what a ray at the depth limit needs (see
 // Renderer::hitAtDepthLimit).
 enum class SearchGoal { NearestHit, HitAtDepthLimit };
 
-// The accelerated search on each path; the Avx and Avx512 ones only where searchPathRuns says so.
+// The accelerated search on each path; the Avx2 and Avx512 ones only where searchPathRuns says so.
 void portableAcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
 #if LUMORA_AVX_SEARCH
-void avxAcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
+void avx2AcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
 void avx512AcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
 #endif

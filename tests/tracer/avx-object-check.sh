@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks the object file of a search built for wider instructions (AvxSearch.cpp,
+# Checks the object file of a search built for wider instructions (Avx2Search.cpp,
 # Avx512Search.cpp):
 #     avx-object-check.sh <entry point> <lane type> <object file>...
 # It must define the path's entry point, and every function it may share with other object

@@ -1,13 +1,13 @@
-// Compiled with AVX enabled, and called only where the processor has it. Everything this file
+// Compiled with AVX2 enabled, and called only where the processor has it. Everything this file
 // defines for itself is built for AvxLanes, whose names no other file uses: so no function
-// compiled here with AVX instructions can stand in for one that other files call (a test
+// compiled here with AVX2 instructions can stand in for one that other files call (a test
 // checks the object file for that).
 
 #include "tracer/AcceleratedSearch.h"
 #include "tracer/AvxLanes.h"
 #include "tracer/SearchPath.h"
 
-void avxAcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit)
+void avx2AcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit)
 {
     acceleratedSearchWith<AvxLanes>(renderer, ray, goal, hit);
 }
