@@ -1,13 +1,18 @@
 #include "bench/RecordedRays.h"
 #include "bench/ShippedScene.h"
+#include "tracer/Renderer.h"
 
 #include <benchmark/benchmark.h>
 #include <embree3/rtcore.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -15,6 +20,11 @@
 // same triangles as the render's search (the model's first mesh at the model position and the
 // room's surfaces) and the same recorded rays. Embree's own test is not lumora's exact one, so
 // its hits may differ slightly.
+//
+// The second benchmark measures the render's search and Embree's in turns, a slice of rays at a
+// time, in one process: on a shared machine whose speed drifts from second to second, separate
+// runs of the two measured ratios from 0.83 to 1.06 within a minute, while turns of a few
+// milliseconds meet the same conditions.
 
 namespace {
 
@@ -123,8 +133,68 @@ void embreeNearestHitRecordedRays(benchmark::State& state)
     state.counters["hits"] = static_cast<double>(hits);
 }
 
+// The rays of a slice, searched by one of the two; returns the seconds it took.
+template <typename Search>
+double secondsFor(std::span<const Ray> slice, std::int64_t& hits, Search search)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (const Ray& ray : slice) {
+        hits += search(ray);
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void acceleratedAgainstEmbreeInTurns(benchmark::State& state)
+{
+    const std::unique_ptr<Scene> scene = loadShippedScene();
+    const EmbreeScene embree(sceneTriangles(*scene));
+    const std::filesystem::path settings = shippedSettingsAt(1, 1);
+    const Renderer renderer(scene.get(), settings.string());
+    std::filesystem::remove(settings);
+    const std::vector<Ray> rays = readRecordedRays(benchDataFile("default-scene-rays.bin")).rays;
+    const auto accelerated = [&renderer](const Ray& ray) {
+        HitRecord hit;
+        renderer.nearestHit(ray, hit);
+        return hit.kind != None;
+    };
+    const auto reference = [&embree](const Ray& ray) { return embree.strikes(ray); };
+
+    // About five milliseconds of work for each: short enough that both see the same machine, long
+    // enough that refilling the caches the other search used costs little (at 4,096 rays both
+    // measured about 10 % slower than alone).
+    constexpr std::size_t kSlice = 16384;
+    double acceleratedSeconds = 0.0;
+    double embreeSeconds = 0.0;
+    std::int64_t hits = 0;
+    bool acceleratedFirst = true;
+    for (auto _ : state) {
+        for (std::size_t first = 0; first < rays.size(); first += kSlice) {
+            const std::span<const Ray> slice(rays.data() + first, std::min(kSlice, rays.size() - first));
+            // Each goes first in every other turn, so that neither always meets the caches as the
+            // other left them.
+            if (acceleratedFirst) {
+                acceleratedSeconds += secondsFor(slice, hits, accelerated);
+                embreeSeconds += secondsFor(slice, hits, reference);
+            } else {
+                embreeSeconds += secondsFor(slice, hits, reference);
+                acceleratedSeconds += secondsFor(slice, hits, accelerated);
+            }
+            acceleratedFirst = !acceleratedFirst;
+        }
+        benchmark::DoNotOptimize(hits);
+    }
+    const auto searched = static_cast<double>(state.iterations()) * static_cast<double>(rays.size());
+    state.counters["rays"] = static_cast<double>(rays.size());
+    state.counters["accelerated_rate"] = searched / acceleratedSeconds;
+    state.counters["embree_rate"] = searched / embreeSeconds;
+    // The accelerated search's throughput as a multiple of Embree's.
+    state.counters["ratio"] = embreeSeconds / acceleratedSeconds;
+}
+
 }  // namespace
 
 BENCHMARK(embreeNearestHitRecordedRays)->Unit(benchmark::kMillisecond);
+
+BENCHMARK(acceleratedAgainstEmbreeInTurns)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
