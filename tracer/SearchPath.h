@@ -10,8 +10,8 @@ class Renderer;
 // The accelerated search is built for three lane types (AcceleratedSearch.h): the portable one,
 // two SSE2 registers a pack of 8 (plain floats off x86-64), and, in builds for x86-64, one AVX
 // register a pack of 8 (with AVX2's moves between its halves) and one AVX-512 register a pack
-// of 16, over a tree of its own. All give
-// exactly the same records; the render runs the fastest one the processor has, chosen once.
+// of 16, over a tree of its own. All give exactly the same records; the render runs the fastest
+// one the processor has, chosen once.
 enum class SearchPath { Portable, Avx2, Avx512 };
 
 // Whether this build has the path and this processor can run it.
