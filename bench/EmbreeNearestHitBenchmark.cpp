@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <span>
@@ -148,9 +147,8 @@ void acceleratedAgainstEmbreeInTurns(benchmark::State& state)
 {
     const std::unique_ptr<Scene> scene = loadShippedScene();
     const EmbreeScene embree(sceneTriangles(*scene));
-    const std::filesystem::path settings = shippedSettingsAt(1, 1);
-    const Renderer renderer(scene.get(), settings.string());
-    std::filesystem::remove(settings);
+    const std::unique_ptr<Renderer> ownedRenderer = shippedRenderer(*scene, 1, 1);
+    const Renderer& renderer = *ownedRenderer;
     const std::vector<Ray> rays = readRecordedRays(benchDataFile("default-scene-rays.bin")).rays;
     const auto accelerated = [&renderer](const Ray& ray) {
         HitRecord hit;

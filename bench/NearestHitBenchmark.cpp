@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -24,9 +23,8 @@ template <typename Search>
 void searchRecordedRays(benchmark::State& state, SearchPath path, Search search)
 {
     const std::unique_ptr<Scene> scene = loadShippedScene();
-    const std::filesystem::path settings = shippedSettingsAt(1, 1);
-    const Renderer renderer(scene.get(), settings.string());
-    std::filesystem::remove(settings);
+    const std::unique_ptr<Renderer> ownedRenderer = shippedRenderer(*scene, 1, 1);
+    const Renderer& renderer = *ownedRenderer;
     const std::vector<Ray> rays = readRecordedRays(benchDataFile("default-scene-rays.bin")).rays;
 
     std::int64_t hits = 0;

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 
 // Records every ray the tracer follows for the shipped scene and settings at a reduced picture
@@ -21,9 +21,8 @@ int main(int argc, char** argv)
         const auto width = static_cast<std::uint32_t>(std::stoul(argv[1]));
         const auto height = static_cast<std::uint32_t>(std::stoul(argv[2]));
         const auto scene = loadShippedScene();
-        const std::filesystem::path settings = shippedSettingsAt(width, height);
-        const Renderer renderer(scene.get(), settings.string());
-        std::filesystem::remove(settings);
+        const std::unique_ptr<Renderer> ownedRenderer = shippedRenderer(*scene, width, height);
+        const Renderer& renderer = *ownedRenderer;
 
         RecordedRays recorded{width, height, {}};
         for (std::uint32_t y = 0; y < height; ++y) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scene/Scene.h"
+#include "tracer/Renderer.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -12,8 +13,8 @@
 // The shipped model, loaded without the model counts the loader prints.
 std::unique_ptr<Scene> loadShippedScene();
 
-// A temporary copy of the shipped settings with the picture size replaced; the caller removes it.
-std::filesystem::path shippedSettingsAt(std::uint32_t width, std::uint32_t height);
+// A renderer of the scene with the shipped settings, at the given picture size instead of theirs.
+std::unique_ptr<Renderer> shippedRenderer(const Scene& scene, std::uint32_t width, std::uint32_t height);
 
 // A file kept with the benchmarks, such as the recorded rays.
 std::filesystem::path benchDataFile(const char* name);

@@ -3,7 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <memory>
 
 // The program's own workload: the shipped model and camera, at a reduced picture size so one
@@ -15,9 +14,8 @@ void renderShippedScene(benchmark::State& state)
 {
     const std::unique_ptr<Scene> scene = loadShippedScene();
     const auto width = static_cast<std::uint32_t>(state.range(0));
-    const std::filesystem::path settings = shippedSettingsAt(width, width * 3 / 4);
-    Renderer renderer(scene.get(), settings.string());
-    std::filesystem::remove(settings);
+    const std::unique_ptr<Renderer> ownedRenderer = shippedRenderer(*scene, width, width * 3 / 4);
+    Renderer& renderer = *ownedRenderer;
 
     for (auto _ : state) {
         renderer.render();

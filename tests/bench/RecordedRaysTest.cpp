@@ -8,9 +8,9 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -76,9 +76,8 @@ TEST(RecordedRays, KeptFileHoldsTheRaysOfTheShippedScene)
     ASSERT_GE(kept.rays.size(), std::size_t{kept.width} * kept.height);
 
     const auto scene = loadShippedScene();
-    const std::filesystem::path settings = shippedSettingsAt(kept.width, kept.height);
-    const Renderer renderer(scene.get(), settings.string());
-    std::filesystem::remove(settings);
+    const std::unique_ptr<Renderer> ownedRenderer = shippedRenderer(*scene, kept.width, kept.height);
+    const Renderer& renderer = *ownedRenderer;
     std::vector<Ray> firstRow;
     for (std::uint32_t x = 0; x < kept.width; ++x) {
         renderer.traceRecordingRays(renderer.primaryRay(x, 0), 0, firstRow);
