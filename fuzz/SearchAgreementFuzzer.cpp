@@ -13,8 +13,8 @@
 #include <vector>
 
 // Reads each input as a small model and a set of rays, and traces every ray with the brute-force
-// search and with the accelerated one on each path the processor runs. They must give the same
-// record, t to the bit, kind and index. Input layout:
+// search and with the accelerated one on each path the processor runs, alone and paired with the
+// next ray. They must give the same record, t to the bit, kind and index. Input layout:
 //   byte 0: vertex count - 1 (so 1 to 256), byte 1: face count (modulo 64);
 //   then each vertex as three floats (any bits: NaN, infinities, huge and tiny values included);
 //   then each face as three bytes, vertex indices taken modulo the vertex count;
@@ -154,15 +154,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Vec3 origin = input.vector();
         rays.push_back({origin, input.vector(), false, 0.0f});
     }
+    std::vector<HitRecord> expected;
     for (const Ray& ray : rays) {
-        const HitRecord expected = renderer.bruteForceNearestHit(ray);
+        expected.push_back(renderer.bruteForceNearestHit(ray));
+    }
+    for (std::size_t i = 0; i < rays.size(); ++i) {
+        // Each ray is also searched paired with the next, once first and once second.
+        const std::size_t partner = (i + 1) % rays.size();
         for (SearchPath path : runningSearchPaths()) {
-            if (!sameRecord(expected, renderer.acceleratedNearestHit(ray, path))) {
+            if (!sameRecord(expected[i], renderer.acceleratedNearestHit(rays[i], path))) {
                 std::abort();
             }
             // At the depth limit any struck face of the model may stand for the nearest.
-            const HitRecord atLimit = renderer.acceleratedHitAtDepthLimit(ray, path);
-            if (expected.kind == Model ? atLimit.kind != Model : !sameRecord(expected, atLimit)) {
+            const HitRecord atLimit = renderer.acceleratedHitAtDepthLimit(rays[i], path);
+            if (expected[i].kind == Model ? atLimit.kind != Model : !sameRecord(expected[i], atLimit)) {
+                std::abort();
+            }
+            HitRecord first;
+            HitRecord second;
+            renderer.acceleratedNearestHitPair(rays[i], rays[partner], path, first, second);
+            if (!sameRecord(expected[i], first) || !sameRecord(expected[partner], second)) {
                 std::abort();
             }
         }

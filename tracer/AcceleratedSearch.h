@@ -44,6 +44,21 @@ template <typename Lanes>
     return withRoom;
 }
 
+// hit set to modelHit, the tree's nearest face for the ray (origin in model coordinates), replaced
+// by the room's nearest hit and then by the faces the ray runs nearly parallel to where they come
+// first, as the brute-force search would find them. Those faces come last: the best hit so far,
+// the room's included, bounds where their planes may lie.
+template <typename Lanes>
+[[gnu::always_inline]] inline void completeNearestHit(const Scene& scene, const PackedScene<Lanes::kCount>& packed,
+                                                      const Ray& ray, Vec3 origin, const BoxRay<Lanes>& modelRay,
+                                                      const HitRecord& modelHit, HitRecord& hit)
+{
+    HitRecord best = withRoomSurfacesPacked(scene, packed.roomPacks, ray, modelRay, modelHit);
+    packed.modelBvh.template withNearlyParallelFaces<Lanes>(origin, ray.direction, best);
+    // Only at the end into the caller's record: the search's own copies stay in registers.
+    hit = best;
+}
+
 template <typename Lanes>
 void acceleratedSearchWith(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit)
 {
@@ -57,13 +72,8 @@ void acceleratedSearchWith(const Renderer& renderer, const Ray& ray, SearchGoal 
     }
     const BoxRay<Lanes> modelRay(origin, ray.direction);
     if (goal == SearchGoal::NearestHit) {
-        // The faces the ray runs nearly parallel to come last: the best hit so far, the room's
-        // included, bounds where their planes may lie.
-        HitRecord best = withRoomSurfacesPacked(scene, packed.roomPacks, ray, modelRay,
-                                                modelBvh.nearestHit(origin, ray.direction, modelRay));
-        modelBvh.template withNearlyParallelFaces<Lanes>(origin, ray.direction, best);
-        // Only at the end into the caller's record: the search's own copies stay in registers.
-        hit = best;
+        completeNearestHit(scene, packed, ray, origin, modelRay, modelBvh.nearestHit(origin, ray.direction, modelRay),
+                           hit);
         return;
     }
     // Some struck face in the tree, usually the nearest, bounds the room's search.
@@ -83,4 +93,31 @@ void acceleratedSearchWith(const Renderer& renderer, const Ray& ray, SearchGoal 
         }
     }
     hit = best;
+}
+
+// The nearest hits of two rays, their searches of the tree taking turns (ModelBvhOf::nearestHitPair).
+template <typename Lanes>
+void acceleratedNearestHitPairWith(const Renderer& renderer, const Ray& first, const Ray& second, HitRecord& firstHit,
+                                   HitRecord& secondHit)
+{
+    const Scene& scene = *renderer.m_scene;
+    const PackedScene<Lanes::kCount>& packed = packedSceneFor<Lanes>(renderer);
+    const ModelBvhOf<Lanes::kCount>& modelBvh = packed.modelBvh;
+    const Vec3 firstOrigin = first.origin - scene.m_modelPos;
+    const Vec3 secondOrigin = second.origin - scene.m_modelPos;
+    if (!modelBvh.covers(firstOrigin, first.direction) || !modelBvh.covers(secondOrigin, second.direction) ||
+        !packed.roomPacks.holdsRoom()) {
+        acceleratedSearchWith<Lanes>(renderer, first, SearchGoal::NearestHit, firstHit);
+        acceleratedSearchWith<Lanes>(renderer, second, SearchGoal::NearestHit, secondHit);
+        return;
+    }
+    const BoxRay<Lanes> firstModelRay(firstOrigin, first.direction);
+    const BoxRay<Lanes> secondModelRay(secondOrigin, second.direction);
+    HitRecord firstModelHit;
+    HitRecord secondModelHit;
+    modelBvh.nearestHitPair(TreeRay<Lanes>{firstOrigin, first.direction, firstModelRay},
+                            TreeRay<Lanes>{secondOrigin, second.direction, secondModelRay}, firstModelHit,
+                            secondModelHit);
+    completeNearestHit(scene, packed, first, firstOrigin, firstModelRay, firstModelHit, firstHit);
+    completeNearestHit(scene, packed, second, secondOrigin, secondModelRay, secondModelHit, secondHit);
 }

@@ -11,3 +11,9 @@ void avx2AcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal 
 {
     acceleratedSearchWith<AvxLanes>(renderer, ray, goal, hit);
 }
+
+void avx2AcceleratedNearestHitPair(const Renderer& renderer, const Ray& first, const Ray& second, HitRecord& firstHit,
+                                   HitRecord& secondHit)
+{
+    acceleratedNearestHitPairWith<AvxLanes>(renderer, first, second, firstHit, secondHit);
+}

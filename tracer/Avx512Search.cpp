@@ -10,3 +10,9 @@ void avx512AcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoa
 {
     acceleratedSearchWith<Avx512Lanes>(renderer, ray, goal, hit);
 }
+
+void avx512AcceleratedNearestHitPair(const Renderer& renderer, const Ray& first, const Ray& second, HitRecord& firstHit,
+                                     HitRecord& secondHit)
+{
+    acceleratedNearestHitPairWith<Avx512Lanes>(renderer, first, second, firstHit, secondHit);
+}

@@ -136,49 +136,89 @@ template <typename Lanes, typename Node>
 
 }  // namespace bvh_traversal
 
-// Visits the leaves of the boxes the ray enters no further than faces.reach, near to far, with
-// faces.consider(pack), until it returns true; returns whether it did. Always inlined into the
-// search that calls it (AcceleratedSearch.h), like the room's search: as calls, whose AVX
-// registers every call boundary spills, the two measured about 9 % slower on the default scene's
-// rays.
+// One ray's walk through the tree: it visits the leaves of the boxes the ray enters no further
+// than faces.reach, near to far, with faces.consider(pack), until that returns true. Each step
+// visits one node or leaf, so that the walks of two rays can take turns (nearestHitPair).
+template <std::size_t Width>
+template <typename Lanes, typename Faces>
+class ModelBvhOf<Width>::TreeWalk {
+public:
+    // The boxes waiting, with their entry distances, on a stack that grows down from position
+    // kStackCapacity. A push may write any of the Width entries below the top, which are free.
+    // The caller keeps it: held in the walk, it would share the walk's memory with the walk's own
+    // few values, which the compiler then reloads after every vector store to the stack instead
+    // of keeping them in registers.
+    using Stack = bvh_traversal::StackEntry[kStackCapacity];
+
+    // For a tree with nodes.
+    [[gnu::always_inline]] TreeWalk(const ModelBvhOf& bvh, Vec3 direction, const BoxRay<Lanes>& boxRay, Faces& faces,
+                                    Stack& stack)
+        : m_bvh(bvh),
+          m_boxRay(boxRay),
+          m_faces(faces),
+          m_stack(stack),
+          m_octant((std::signbit(direction.x) ? 1u : 0u) | (std::signbit(direction.y) ? 2u : 0u) |
+                   (std::signbit(direction.z) ? 4u : 0u))
+    {
+        static_assert(Lanes::kCount == Width);
+    }
+
+    // Visits the next node or leaf; false once the walk is over, because no box that may hold a
+    // hit is left or because faces.consider returned true (found then says so).
+    [[gnu::always_inline]] bool step()
+    {
+        if ((m_next & Node::kLeafFlag) == 0) {
+            // An unused child's empty box is never entered.
+            if (bvh_traversal::enterChildren(m_boxRay, m_bvh.m_nodes[m_next], m_octant, m_faces.reach, m_stack, m_top,
+                                             m_next)) {
+                return true;
+            }
+        } else if (m_faces.consider(m_bvh.m_leaves[m_next & ~Node::kLeafFlag])) {
+            m_found = true;
+            return false;
+        }
+        // The next waiting box that may still hold a hit.
+        while (m_top < kStackCapacity && m_stack[m_top].entry > m_faces.reach) {
+            ++m_top;
+        }
+        if (m_top == kStackCapacity) {
+            return false;
+        }
+        m_next = m_stack[m_top++].node;
+        return true;
+    }
+
+    bool found() const { return m_found; }
+
+private:
+    const ModelBvhOf& m_bvh;
+    const BoxRay<Lanes>& m_boxRay;
+    Faces& m_faces;
+    Stack& m_stack;
+    const unsigned m_octant;
+    std::size_t m_top = kStackCapacity;  // the stack's top
+    // The node or leaf visited next: the root, then the nearest child entered, or what comes
+    // off the stack.
+    std::uint32_t m_next = 0;
+    bool m_found = false;
+};
+
+// Always inlined into the search that calls it (AcceleratedSearch.h), like the room's search:
+// as calls, whose AVX registers every call boundary spills, the two measured about 9 % slower on
+// the default scene's rays.
 template <std::size_t Width>
 template <typename Lanes, typename Faces>
 [[gnu::always_inline]] inline bool ModelBvhOf<Width>::searchTree(Vec3 direction, const BoxRay<Lanes>& boxRay,
                                                                  Faces& faces) const
 {
-    static_assert(Lanes::kCount == Width);
-    using bvh_traversal::enterChildren;
     if (m_nodes.empty()) {
         return false;
     }
-    // The boxes waiting, with their entry distances, on a stack that grows down from position
-    // kStackCapacity: the top is at position top. A push may write any of the Width entries
-    // below the top, which are free.
-    bvh_traversal::StackEntry stack[kStackCapacity];
-    std::size_t top = kStackCapacity;
-    const unsigned octant = (std::signbit(direction.x) ? 1u : 0u) | (std::signbit(direction.y) ? 2u : 0u) |
-                            (std::signbit(direction.z) ? 4u : 0u);
-    // The node or leaf visited next: the root, then the nearest child entered, or what comes
-    // off the stack.
-    std::uint32_t next = 0;
-    for (;;) {
-        if ((next & Node::kLeafFlag) == 0) {
-            // An unused child's empty box is never entered.
-            if (enterChildren(boxRay, m_nodes[next], octant, faces.reach, stack, top, next)) {
-                continue;
-            }
-        } else if (faces.consider(m_leaves[next & ~Node::kLeafFlag])) {
-            return true;
-        }
-        // The next waiting box that may still hold a hit.
-        while (top < kStackCapacity && stack[top].entry > faces.reach) {
-            ++top;
-        }
-        if (top == kStackCapacity) {
-            return false;
-        }
-        next = stack[top++].node;
+    typename TreeWalk<Lanes, Faces>::Stack stack;
+    TreeWalk<Lanes, Faces> walk(*this, direction, boxRay, faces, stack);
+    while (walk.step()) {
     }
+    return walk.found();
 }
 
 template <std::size_t Width>
@@ -192,6 +232,43 @@ template <typename Lanes>
     }
     searchTree(direction, boxRay, nearest);
     return nearest.record();
+}
+
+template <std::size_t Width>
+template <typename Lanes>
+[[gnu::always_inline]] inline void ModelBvhOf<Width>::nearestHitPair(const TreeRay<Lanes>& first,
+                                                                     const TreeRay<Lanes>& second, HitRecord& firstHit,
+                                                                     HitRecord& secondHit) const
+{
+    bvh_traversal::NearestFace<Lanes> firstNearest(first.origin, first.direction);
+    bvh_traversal::NearestFace<Lanes> secondNearest(second.origin, second.direction);
+    for (const Pack& pack : m_slivers) {
+        firstNearest.consider(pack);
+        secondNearest.consider(pack);
+    }
+    if (!m_nodes.empty()) {
+        using Walk = TreeWalk<Lanes, bvh_traversal::NearestFace<Lanes>>;
+        typename Walk::Stack firstStack;
+        typename Walk::Stack secondStack;
+        Walk firstWalk(*this, first.direction, first.boxRay, firstNearest, firstStack);
+        Walk secondWalk(*this, second.direction, second.boxRay, secondNearest, secondStack);
+        // Steps in turns: one walk mostly waits on its loads and its last box test, and the
+        // other's step has the processor's time meanwhile.
+        bool firstGoes = true;
+        bool secondGoes = true;
+        while (firstGoes && secondGoes) {
+            firstGoes = firstWalk.step();
+            secondGoes = secondWalk.step();
+        }
+        while (firstGoes) {
+            firstGoes = firstWalk.step();
+        }
+        while (secondGoes) {
+            secondGoes = secondWalk.step();
+        }
+    }
+    firstHit = firstNearest.record();
+    secondHit = secondNearest.record();
 }
 
 template <std::size_t Width>

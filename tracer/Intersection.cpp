@@ -76,6 +76,24 @@ void Renderer::acceleratedNearestHit(const Ray& ray, SearchPath path, HitRecord&
     acceleratedSearch(ray, path, SearchGoal::NearestHit, nearest);
 }
 
+void Renderer::acceleratedNearestHitPair(const Ray& first, const Ray& second, SearchPath path, HitRecord& firstHit,
+                                         HitRecord& secondHit) const
+{
+#if LUMORA_AVX_SEARCH
+    if (path == SearchPath::Avx2) {
+        avx2AcceleratedNearestHitPair(*this, first, second, firstHit, secondHit);
+        return;
+    }
+    if (path == SearchPath::Avx512) {
+        avx512AcceleratedNearestHitPair(*this, first, second, firstHit, secondHit);
+        return;
+    }
+#else
+    static_cast<void>(path);
+#endif
+    portableAcceleratedNearestHitPair(*this, first, second, firstHit, secondHit);
+}
+
 HitRecord Renderer::acceleratedHitAtDepthLimit(const Ray& ray, SearchPath path) const
 {
     HitRecord hit;
@@ -113,6 +131,16 @@ void Renderer::nearestHit(const Ray& ray, HitRecord& nearest) const
     nearest = bruteForceNearestHit(ray);
 #else
     acceleratedNearestHit(ray, m_searchPath, nearest);
+#endif
+}
+
+void Renderer::nearestHitPair(const Ray& first, const Ray& second, HitRecord& firstHit, HitRecord& secondHit) const
+{
+#if LUMORA_BRUTE_FORCE
+    firstHit = bruteForceNearestHit(first);
+    secondHit = bruteForceNearestHit(second);
+#else
+    acceleratedNearestHitPair(first, second, m_searchPath, firstHit, secondHit);
 #endif
 }
 

@@ -31,6 +31,15 @@ struct alignas(64) BvhNodeOf {
     static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;
 };
 
+// A ray as the tree's searches take it: origin in model coordinates, and the box test's form of
+// the same ray.
+template <typename Lanes>
+struct TreeRay {
+    Vec3 origin;
+    Vec3 direction;
+    const BoxRay<Lanes>& boxRay;
+};
+
 // The nearest-hit search over the model mesh: exactly the brute-force search's answer, found
 // by visiting only the boxes a ray can reach. Built once from the scene, read-only afterwards,
 // so render threads share it without locks.
@@ -87,6 +96,11 @@ public:
     // best hit so far, the room's included, bounds their search.
     template <typename Lanes>
     HitRecord nearestHit(Vec3 origin, Vec3 direction, const BoxRay<Lanes>& boxRay) const;
+    // The same for two rays at once, their searches taking turns, which keeps the processor
+    // busier than one search after the other.
+    template <typename Lanes>
+    void nearestHitPair(const TreeRay<Lanes>& first, const TreeRay<Lanes>& second, HitRecord& firstHit,
+                        HitRecord& secondHit) const;
     // best replaced by the nearest face that the ray runs nearly parallel to, where that is
     // nearer, or as near with a lower index (or best is no face of the model: the model comes
     // first at an equal t). Together with nearestHit and the room's search this gives the
@@ -120,6 +134,8 @@ private:
     template <std::size_t>
     friend class BvhBuilder;
 
+    template <typename Lanes, typename Faces>
+    class TreeWalk;
     template <typename Lanes, typename Faces>
     bool searchTree(Vec3 direction, const BoxRay<Lanes>& boxRay, Faces& faces) const;
 

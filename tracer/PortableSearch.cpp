@@ -6,3 +6,9 @@ void portableAcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchG
 {
     acceleratedSearchWith<PairedLanes>(renderer, ray, goal, hit);
 }
+
+void portableAcceleratedNearestHitPair(const Renderer& renderer, const Ray& first, const Ray& second,
+                                       HitRecord& firstHit, HitRecord& secondHit)
+{
+    acceleratedNearestHitPairWith<PairedLanes>(renderer, first, second, firstHit, secondHit);
+}

@@ -51,6 +51,9 @@ public:
     // record leaves the search in one register packed from t and kind through memory, and its
     // reading waits until both stores have reached the cache: about 4 % of the render.
     void nearestHit(const Ray& ray, HitRecord& nearest) const;
+    // The nearest hits of two rays at once, as nearestHit finds each: the accelerated search runs
+    // their searches of the model side by side, which is faster than one after the other.
+    void nearestHitPair(const Ray& first, const Ray& second, HitRecord& firstHit, HitRecord& secondHit) const;
     // What a ray at the depth limit needs, where the model and the mirror show black: its
     // nearest hit, except that where the model is struck first, any face of the model struck
     // no further than the nearest room surface may stand for the nearest. Faster than
@@ -62,6 +65,8 @@ public:
     // On the path given, which must run here (searchPathRuns).
     HitRecord acceleratedNearestHit(const Ray& ray, SearchPath path) const;
     void acceleratedNearestHit(const Ray& ray, SearchPath path, HitRecord& nearest) const;
+    void acceleratedNearestHitPair(const Ray& first, const Ray& second, SearchPath path, HitRecord& firstHit,
+                                   HitRecord& secondHit) const;
     // The accelerated hitAtDepthLimit on the path given.
     HitRecord acceleratedHitAtDepthLimit(const Ray& ray, SearchPath path) const;
     // Throws a std::string message when the picture cannot be written.

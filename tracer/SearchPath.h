@@ -27,9 +27,16 @@ const char* searchPathName(SearchPath path);
 // Renderer::hitAtDepthLimit).
 enum class SearchGoal { NearestHit, HitAtDepthLimit };
 
-// The accelerated search on each path; the Avx2 and Avx512 ones only where searchPathRuns says so.
+// The accelerated search on each path, for one ray or the nearest hits of two at once; the Avx2
+// and Avx512 ones only where searchPathRuns says so.
 void portableAcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
+void portableAcceleratedNearestHitPair(const Renderer& renderer, const Ray& first, const Ray& second,
+                                       HitRecord& firstHit, HitRecord& secondHit);
 #if LUMORA_AVX_SEARCH
 void avx2AcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
+void avx2AcceleratedNearestHitPair(const Renderer& renderer, const Ray& first, const Ray& second, HitRecord& firstHit,
+                                   HitRecord& secondHit);
 void avx512AcceleratedSearch(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
+void avx512AcceleratedNearestHitPair(const Renderer& renderer, const Ray& first, const Ray& second, HitRecord& firstHit,
+                                     HitRecord& secondHit);
 #endif

@@ -88,6 +88,13 @@ Ray reflectedRay(const Ray& ray, const FacingHit& hit, float distance)
     return unitTangential * sinT - n * cosT;
 }
 
+// The refracted ray: it starts just inside the surface it crosses.
+Ray transmittedRay(const Ray& ray, const FacingHit& hit, float sinT, float distance)
+{
+    return {hit.point - hit.normal * kSurfaceOffset, transmittedDirection(ray.direction, hit, sinT), !ray.inside,
+            distance};
+}
+
 }  // namespace
 
 namespace {
@@ -165,16 +172,31 @@ Vec3 Renderer::shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t
         const SurfaceSplit split = fresnelSplit(facing.cosIncidence, eta);
         const float R = split.reflectance;
 
-        Vec3 reflected = kBlack;
-        if (R > kMinimumWeight) {
-            reflected = traceVisiting(reflectedRay(ray, facing, distance), depth + 1, visitRay);
-        }
         const float T = 1.0f - R;
+        const bool reflects = R > kMinimumWeight;
+        const bool transmits = T > kMinimumWeight;
+        Vec3 reflected = kBlack;
         Vec3 transmitted = kBlack;
-        if (T > kMinimumWeight) {
-            const Ray child{facing.point - facing.normal * kSurfaceOffset,
-                            transmittedDirection(ray.direction, facing, split.sinTransmitted), !ray.inside, distance};
-            transmitted = traceVisiting(child, depth + 1, visitRay);
+        if (reflects && transmits && depth + 1 < max_depth_) {
+            // Both rays need their nearest hits, which one search finds side by side faster than
+            // two in turn; then each is shaded, in the order traced.
+            const Ray reflectedChild = reflectedRay(ray, facing, distance);
+            const Ray transmittedChild = transmittedRay(ray, facing, split.sinTransmitted, distance);
+            HitRecord reflectedHit;
+            HitRecord transmittedHit;
+            nearestHitPair(reflectedChild, transmittedChild, reflectedHit, transmittedHit);
+            visitRay(reflectedChild);
+            reflected = shadeVisiting(reflectedChild, reflectedHit, depth + 1, visitRay);
+            visitRay(transmittedChild);
+            transmitted = shadeVisiting(transmittedChild, transmittedHit, depth + 1, visitRay);
+        } else {
+            if (reflects) {
+                reflected = traceVisiting(reflectedRay(ray, facing, distance), depth + 1, visitRay);
+            }
+            if (transmits) {
+                transmitted =
+                    traceVisiting(transmittedRay(ray, facing, split.sinTransmitted, distance), depth + 1, visitRay);
+            }
         }
 
         // The body tints towards blue: red and green are halved.

@@ -257,18 +257,33 @@ std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>&
         }
     };
     const std::vector<SearchPath> paths = runningSearchPaths();
+    std::vector<HitRecord> expected;
     for (const Ray& ray : rays) {
-        const HitRecord expected = renderer.bruteForceNearestHit(ray);
+        expected.push_back(renderer.bruteForceNearestHit(ray));
+    }
+    for (std::size_t i = 0; i < rays.size(); ++i) {
+        const Ray& ray = rays[i];
+        // Each ray is also searched in a pair with the next, so that it goes once first and once
+        // second.
+        const std::size_t partner = (i + 1) % rays.size();
         for (SearchPath path : paths) {
+            const std::string onPath = std::string(" on the ") + searchPathName(path) + " path";
             const HitRecord actual = renderer.acceleratedNearestHit(ray, path);
-            if (!sameRecord(expected, actual)) {
-                countDifference(ray, expected, actual,
-                                std::string("accelerated on the ") + searchPathName(path) + " path");
+            if (!sameRecord(expected[i], actual)) {
+                countDifference(ray, expected[i], actual, "accelerated" + onPath);
             }
             const HitRecord atLimit = renderer.acceleratedHitAtDepthLimit(ray, path);
-            if (!standsForNearestHit(renderer, ray, expected, atLimit)) {
-                countDifference(ray, expected, atLimit,
-                                std::string("at the depth limit on the ") + searchPathName(path) + " path");
+            if (!standsForNearestHit(renderer, ray, expected[i], atLimit)) {
+                countDifference(ray, expected[i], atLimit, "at the depth limit" + onPath);
+            }
+            HitRecord first;
+            HitRecord second;
+            renderer.acceleratedNearestHitPair(ray, rays[partner], path, first, second);
+            if (!sameRecord(expected[i], first)) {
+                countDifference(ray, expected[i], first, "paired, first," + onPath);
+            }
+            if (!sameRecord(expected[partner], second)) {
+                countDifference(rays[partner], expected[partner], second, "paired, second," + onPath);
             }
         }
     }

@@ -23,10 +23,10 @@ bool liesInModelFacePlane(const Renderer& renderer, const Ray& ray);
 // further than the nearest room surface.
 bool standsForNearestHit(const Renderer& renderer, const Ray& ray, const HitRecord& nearest, const HitRecord& hit);
 
-// "" when the accelerated search, on every path that runs here, and the brute-force search give
-// the same record (t bit for bit, kind and index) for every ray, and the accelerated search at
-// the depth limit gives a record that stands for it; otherwise how many records differ and the
-// first of them.
+// "" when the accelerated search, on every path that runs here, alone and paired with the next
+// ray, and the brute-force search give the same record (t bit for bit, kind and index) for every
+// ray, and the accelerated search at the depth limit gives a record that stands for it; otherwise
+// how many records differ and the first of them.
 std::string searchDisagreement(const Renderer& renderer, const std::vector<Ray>& rays);
 
 // Rays made to find the places where an accelerated search could part from brute force, for
