@@ -102,12 +102,15 @@ run_benchmark "$brute/bench_nearest_hit" "$work/brute-rays.csv" nearestHitRecord
 run_benchmark "$fast/bench_nearest_hit" "$work/portable-rays.csv" portablePathRecordedRays
 brute_rate=$(benchmark_field "$work/brute-rays.csv" items_per_second)
 portable_rate=$(benchmark_field "$work/portable-rays.csv" items_per_second)
-fast_rates=()
+fast_rates=() paired_rates=()
 for _ in $(seq "$rounds"); do
   run_benchmark "$fast/bench_nearest_hit" "$work/fast-rays.csv" nearestHitRecordedRays
   fast_rates+=("$(benchmark_field "$work/fast-rays.csv" items_per_second)")
+  run_benchmark "$fast/bench_nearest_hit" "$work/paired-rays.csv" pairedRecordedRays
+  paired_rates+=("$(benchmark_field "$work/paired-rays.csv" items_per_second)")
 done
 fast_rate=$(median "${fast_rates[@]}")
+paired_rate=$(median "${paired_rates[@]}")
 fast_path=$(awk -v path="$(benchmark_field "$work/fast-rays.csv" path)" \
   'BEGIN { print (path == 2) ? "AVX-512" : (path == 1) ? "AVX2" : "portable" }')
 # Where the render takes the AVX-512 path, the AVX2 path that processors without it take as well.
@@ -202,6 +205,7 @@ echo "| measure | figure | target | met |"
 echo "|---|---|---|---|"
 echo "| nearest-hit throughput, brute force | $(figure "$brute_rate / 1e6") M rays/s | | |"
 echo "| nearest-hit throughput, accelerated ($fast_path path, as the render runs it; median of $rounds runs) | $(figure "$fast_rate / 1e6") M rays/s ($(figure "$fast_rate / $brute_rate") × brute force) | | |"
+echo "| nearest-hit throughput, accelerated, two rays at a time as the render searches the two rays of a split ($fast_path path; median of $rounds runs) | $(figure "$paired_rate / 1e6") M rays/s ($(figure "$paired_rate / $fast_rate") × one at a time) | | |"
 if [ -n "$avx2_rate" ]; then
   echo "| nearest-hit throughput, accelerated, AVX2 path (for processors without AVX-512) | $(figure "$avx2_rate / 1e6") M rays/s | | |"
 fi
