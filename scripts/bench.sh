@@ -204,7 +204,7 @@ echo
 echo "| measure | figure | target | met |"
 echo "|---|---|---|---|"
 echo "| nearest-hit throughput, brute force | $(figure "$brute_rate / 1e6") M rays/s | | |"
-echo "| nearest-hit throughput, accelerated ($fast_path path, as the render runs it; median of $rounds runs) | $(figure "$fast_rate / 1e6") M rays/s ($(figure "$fast_rate / $brute_rate") × brute force) | | |"
+echo "| nearest-hit throughput, accelerated ($fast_path path, one ray at a time; median of $rounds runs) | $(figure "$fast_rate / 1e6") M rays/s ($(figure "$fast_rate / $brute_rate") × brute force) | | |"
 echo "| nearest-hit throughput, accelerated, two rays at a time as the render searches the two rays of a split ($fast_path path; median of $rounds runs) | $(figure "$paired_rate / 1e6") M rays/s ($(figure "$paired_rate / $fast_rate") × one at a time) | | |"
 if [ -n "$avx2_rate" ]; then
   echo "| nearest-hit throughput, accelerated, AVX2 path (for processors without AVX-512) | $(figure "$avx2_rate / 1e6") M rays/s | | |"
