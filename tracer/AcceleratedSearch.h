@@ -15,6 +15,7 @@
 #include "tracer/SearchPath.h"
 #include "tracer/TrianglePack.h"
 
+#include <cstddef>
 #include <limits>
 
 // The renderer's structures for the packs of Lanes. (Named after Lanes, like everything that a
@@ -44,6 +45,14 @@ template <typename Lanes>
     return withRoom;
 }
 
+// Whether the searches of the tree and the room's packs answer for the ray (origin in model
+// coordinates) exactly as brute force would; the others are left to brute force.
+template <std::size_t Width>
+[[gnu::always_inline]] inline bool searchesAnswer(const PackedScene<Width>& packed, Vec3 origin, Vec3 direction)
+{
+    return packed.modelBvh.covers(origin, direction) && packed.roomPacks.holdsRoom();
+}
+
 // hit set to modelHit, the tree's nearest face for the ray (origin in model coordinates), replaced
 // by the room's nearest hit and then by the faces the ray runs nearly parallel to where they come
 // first, as the brute-force search would find them. Those faces come last: the best hit so far,
@@ -66,7 +75,7 @@ void acceleratedSearchWith(const Renderer& renderer, const Ray& ray, SearchGoal 
     const PackedScene<Lanes::kCount>& packed = packedSceneFor<Lanes>(renderer);
     const ModelBvhOf<Lanes::kCount>& modelBvh = packed.modelBvh;
     const Vec3 origin = ray.origin - scene.m_modelPos;
-    if (!modelBvh.covers(origin, ray.direction) || !packed.roomPacks.holdsRoom()) {
+    if (!searchesAnswer(packed, origin, ray.direction)) {
         hit = renderer.bruteForceNearestHit(ray);
         return;
     }
@@ -105,8 +114,8 @@ void acceleratedNearestHitPairWith(const Renderer& renderer, const Ray& first, c
     const ModelBvhOf<Lanes::kCount>& modelBvh = packed.modelBvh;
     const Vec3 firstOrigin = first.origin - scene.m_modelPos;
     const Vec3 secondOrigin = second.origin - scene.m_modelPos;
-    if (!modelBvh.covers(firstOrigin, first.direction) || !modelBvh.covers(secondOrigin, second.direction) ||
-        !packed.roomPacks.holdsRoom()) {
+    if (!searchesAnswer(packed, firstOrigin, first.direction) ||
+        !searchesAnswer(packed, secondOrigin, second.direction)) {
         acceleratedSearchWith<Lanes>(renderer, first, SearchGoal::NearestHit, firstHit);
         acceleratedSearchWith<Lanes>(renderer, second, SearchGoal::NearestHit, secondHit);
         return;

@@ -1,5 +1,6 @@
 #include "tracer/Renderer.h"
 #include "tracer/RoomSurfaces.h"
+#include "tracer/SearchPath.h"
 #include "tracer/TriangleCorners.h"
 #include "tracer/TriangleStrike.h"
 
@@ -7,6 +8,28 @@
 #include <cstdint>
 
 namespace {
+
+// The accelerated searches built for one path (SearchPath.h).
+struct PathSearches {
+    void (*search)(const Renderer& renderer, const Ray& ray, SearchGoal goal, HitRecord& hit);
+    void (*nearestHitPair)(const Renderer& renderer, const Ray& first, const Ray& second, HitRecord& firstHit,
+                           HitRecord& secondHit);
+};
+
+PathSearches searchesOn(SearchPath path)
+{
+#if LUMORA_AVX_SEARCH
+    if (path == SearchPath::Avx2) {
+        return {avx2AcceleratedSearch, avx2AcceleratedNearestHitPair};
+    }
+    if (path == SearchPath::Avx512) {
+        return {avx512AcceleratedSearch, avx512AcceleratedNearestHitPair};
+    }
+#else
+    static_cast<void>(path);
+#endif
+    return {portableAcceleratedSearch, portableAcceleratedNearestHitPair};
+}
 
 // The nearest struck triangle in storage order; at equal distance the earlier one stays.
 template <typename CornersOf>
@@ -79,19 +102,7 @@ void Renderer::acceleratedNearestHit(const Ray& ray, SearchPath path, HitRecord&
 void Renderer::acceleratedNearestHitPair(const Ray& first, const Ray& second, SearchPath path, HitRecord& firstHit,
                                          HitRecord& secondHit) const
 {
-#if LUMORA_AVX_SEARCH
-    if (path == SearchPath::Avx2) {
-        avx2AcceleratedNearestHitPair(*this, first, second, firstHit, secondHit);
-        return;
-    }
-    if (path == SearchPath::Avx512) {
-        avx512AcceleratedNearestHitPair(*this, first, second, firstHit, secondHit);
-        return;
-    }
-#else
-    static_cast<void>(path);
-#endif
-    portableAcceleratedNearestHitPair(*this, first, second, firstHit, secondHit);
+    searchesOn(path).nearestHitPair(*this, first, second, firstHit, secondHit);
 }
 
 HitRecord Renderer::acceleratedHitAtDepthLimit(const Ray& ray, SearchPath path) const
@@ -103,19 +114,7 @@ HitRecord Renderer::acceleratedHitAtDepthLimit(const Ray& ray, SearchPath path) 
 
 void Renderer::acceleratedSearch(const Ray& ray, SearchPath path, SearchGoal goal, HitRecord& hit) const
 {
-#if LUMORA_AVX_SEARCH
-    if (path == SearchPath::Avx2) {
-        avx2AcceleratedSearch(*this, ray, goal, hit);
-        return;
-    }
-    if (path == SearchPath::Avx512) {
-        avx512AcceleratedSearch(*this, ray, goal, hit);
-        return;
-    }
-#else
-    static_cast<void>(path);
-#endif
-    portableAcceleratedSearch(*this, ray, goal, hit);
+    searchesOn(path).search(*this, ray, goal, hit);
 }
 
 HitRecord Renderer::nearestHit(const Ray& ray) const
