@@ -12,10 +12,9 @@
 // |x| + |y| = 1), so a linear function of the direction has its extremes over a cell at the
 // corners of the cell's pieces.
 //
-// A finer grid gives a ray fewer groups to check but holds more entries in all, which the caches
-// then hold less of. On the default scene (lumora_serial side by side, 30 rounds at 512 x 384)
-// a grid of 32 rendered in 1.05 times the time of 64, and one of 128 in 0.97 times, within the
-// spread, with 4 MB more memory.
+// A finer grid gives a ray fewer groups to check but needs more entries in all. On the default
+// scene (lumora_serial side by side, 30 rounds at 512 x 384) a grid of 32 rendered in 1.05 times
+// the time of 64, and one of 128 in 0.97 times, within the spread, with 4 MB more peak memory.
 inline constexpr std::uint32_t kDirectionGridSide = 64;
 
 // A point of the square [-1, 1]^2.
