@@ -1,5 +1,6 @@
 #include "image/ImagePathCheck.h"
 #include "image/Picture.h"
+#include "tracer/ChannelByte.h"
 #include "tracer/Renderer.h"
 
 #include <cerrno>
@@ -8,17 +9,6 @@
 #include <optional>
 
 namespace {
-
-// Clamped to [0, 1], scaled by 255 in float and truncated: 1 gives 255, 0.5 gives 127 and
-// 0.999 gives 254. NaN fails every comparison and gives 0.
-std::uint8_t channelByte(float value)
-{
-    if (!(value > 0.0f)) {
-        return 0;
-    }
-    const float clamped = value < 1.0f ? value : 1.0f;
-    return static_cast<std::uint8_t>(clamped * 255.0f);
-}
 
 // Framebuffer row 0 is the picture's bottom row, which a bottom-up picture stores last when
 // counted from its top row.

@@ -1,7 +1,5 @@
 #include "scene/Scene.h"
 
-#include <bit>
-#include <cstdint>
 #include <iostream>
 
 namespace {
@@ -26,8 +24,7 @@ Scene::Scene(std::string modelPath)
     std::cout << "Number of materials in the file = " << getMaterialCount() << std::endl;
 
     m_modelPos = {0.0f, -40.0f, 0.0f};
-    // Given by its bit pattern so that every build holds exactly the same index.
-    m_refractionIndex = std::bit_cast<float>(std::uint32_t{0x3FAB5E20});
+    m_refractionIndex = kCrystalRefractionIndex;
 
     // The mirror stands upright at 45 degrees to the walls, 20 wide and 20 high, centred
     // on the floor-to-ceiling midline.

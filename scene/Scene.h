@@ -1,10 +1,16 @@
 #pragma once
 
+#include "maths/Vec3.h"
 #include "model3ds/L3DS.h"
 #include "scene/TriangleList.h"
-#include "maths/Vec3.h"
 
+#include <bit>
+#include <cstdint>
 #include <string>
+
+// The crystal's refractive index, given by its bit pattern so that every build holds exactly
+// the same value.
+inline constexpr float kCrystalRefractionIndex = std::bit_cast<float>(std::uint32_t{0x3FAB5E20});
 
 // Everything the tracer renders: the loaded model (this importer's own lists), drawn as a
 // refracting body at m_modelPos, inside a box room open towards +z, with a mirror.

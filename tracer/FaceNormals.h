@@ -12,6 +12,8 @@
 struct FaceNormals {
     std::vector<Vec3> model;
     std::vector<Vec3> mirror;
+    // Whether every normal, of both, is finite and of unit length within 2^-20.
+    bool allNearUnitLength = true;
 };
 
 FaceNormals faceNormalsOf(const Scene& scene);

@@ -16,7 +16,7 @@ void renderPixel(Renderer& renderer, std::uint32_t x, std::uint32_t y)
 {
     // Computed in size_t so that the index cannot wrap even if the pixel count did.
     const std::size_t index = x + static_cast<std::size_t>(renderer.m_resolution.x) * y;
-    renderer.m_framebuffer[index] = renderer.trace(renderer.primaryRay(x, y), 0);
+    renderer.m_framebuffer[index] = renderer.pixelColour(x, y);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "maths/Vec3.h"
 #include "scene/Scene.h"
 #include "scene/TriangleList.h"
+#include "tracer/ColourRange.h"
 #include "tracer/FaceNormals.h"
 #include "tracer/HitRecord.h"
 #include "tracer/PackedScene.h"
@@ -35,13 +36,22 @@ public:
     Renderer(const Scene* scene, std::string settingsPath, std::optional<Resolution> resolution = std::nullopt);
 
     Ray primaryRay(std::uint32_t x, std::uint32_t y) const;
-    // Calls rowFinished with the number of rows done after each row, on the calling thread.
+    // Fills the framebuffer with pixelColour of every pixel. Calls rowFinished with the number of
+    // rows done after each row, on the calling thread.
     void render(const std::function<void(std::uint32_t rowsDone)>& rowFinished = {});
+    // What render stores for pixel (x, y): a colour that saves as the same three bytes as
+    // trace(primaryRay(x, y), 0), and in a build with LUMORA_BRUTE_FORCE that colour itself
+    // (PixelColour.cpp).
+    Vec3 pixelColour(std::uint32_t x, std::uint32_t y) const;
     Vec3 trace(Ray ray, std::uint32_t depth) const;
     Vec3 shade(const Ray& ray, const HitRecord& hit, std::uint32_t depth) const;
     // trace, which also appends every ray it follows to rays: this one, then each secondary
     // ray in the order traced. For tests and benchmarks that need the rays of a real scene.
     Vec3 traceRecordingRays(Ray ray, std::uint32_t depth, std::vector<Ray>& rays) const;
+    // Bounds on trace(ray, 0) found without tracing the secondary rays that carry less than
+    // dimShare of its colour: each of those is taken as black for the low end and as white for
+    // the high end. Exact bounds only where PixelColour.cpp says so.
+    ColourRange traceBrightRays(const Ray& ray, float dimShare) const;
     // The model's nearest triangle by testing every one.
     HitRecord intersectModel(const Ray& ray) const;
     // The nearest hit over the model and the room: the search the render uses. It is the
@@ -96,11 +106,11 @@ public:
 
 private:
     void acceleratedSearch(const Ray& ray, SearchPath path, SearchGoal goal, HitRecord& hit) const;
-    // The recursion of trace and shade, telling visitRay of every ray before it is searched.
-    template <typename RayVisitor>
-    Vec3 traceVisiting(const Ray& ray, std::uint32_t depth, RayVisitor& visitRay) const;
-    template <typename RayVisitor>
-    Vec3 shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t depth, RayVisitor& visitRay) const;
+    // The recursion of trace and shade, walking the rays as path says (Shading.cpp).
+    template <typename Path>
+    typename Path::Colour traceAlong(const Ray& ray, std::uint32_t depth, Path path) const;
+    template <typename Path>
+    typename Path::Colour shadeAlong(const Ray& ray, const HitRecord& hit, std::uint32_t depth, Path path) const;
 };
 
 // The nearest triangle of one room surface, reported as ListHit, or the empty record.

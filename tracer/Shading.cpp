@@ -1,3 +1,4 @@
+#include "tracer/ColourRange.h"
 #include "tracer/Fresnel.h"
 #include "tracer/Renderer.h"
 
@@ -99,40 +100,79 @@ Ray transmittedRay(const Ray& ray, const FacingHit& hit, float sinT, float dista
 
 namespace {
 
-// trace and shade as the programs run them: nothing to tell.
-struct IgnoreRays {
-    void operator()(const Ray&) const {}
+constexpr Vec3 kWhite{1.0f, 1.0f, 1.0f};
+
+// How trace and shade walk a pixel's tree of rays (Renderer::traceAlong): what they tell of each
+// ray they search, which secondary rays they follow, and what colour they give.
+
+// Every ray, each appended to recorded where that is given.
+struct EveryRay {
+    using Colour = Vec3;
+    static constexpr bool kLeavesOutDimRays = false;
+    std::vector<Ray>* recorded = nullptr;
+
+    void visit(const Ray& ray) const
+    {
+        if (recorded != nullptr) {
+            recorded->push_back(ray);
+        }
+    }
+    bool follows(float) const { return true; }
+    EveryRay through(float) const { return *this; }
 };
 
-struct AppendRays {
-    std::vector<Ray>& rays;
-    void operator()(const Ray& ray) const { rays.push_back(ray); }
+// The rays that carry at least dimShare of the camera ray's colour. A secondary ray carries its
+// parent's share times its weight (R or T); through the mirror it keeps the whole share. A ray
+// left untraced may bring any colour from black to white, so the colours are ranges.
+struct BrightRays {
+    using Colour = ColourRange;
+    static constexpr bool kLeavesOutDimRays = true;
+    float share;
+    float dimShare;
+
+    void visit(const Ray&) const {}
+    bool follows(float weight) const { return share * weight >= dimShare; }
+    BrightRays through(float weight) const { return {share * weight, dimShare}; }
 };
+
+// The body tints towards blue: red and green are halved.
+Vec3 tinted(Vec3 reflected, Vec3 transmitted, float R, float T)
+{
+    return {0.5f * (reflected.x * R + transmitted.x * T), 0.5f * (reflected.y * R + transmitted.y * T),
+            reflected.z * R + transmitted.z * T};
+}
+
+// Every operation of the tint grows with each child's colour (R and T of a child traced or left
+// untraced are above kMinimumWeight), so the children's low ends give the low end, and their high
+// ends the high end.
+ColourRange tinted(const ColourRange& reflected, const ColourRange& transmitted, float R, float T)
+{
+    return {tinted(reflected.low, transmitted.low, R, T), tinted(reflected.high, transmitted.high, R, T)};
+}
 
 }  // namespace
 
-Vec3 Renderer::trace(Ray ray, std::uint32_t depth) const
-{
-    IgnoreRays ignore;
-    return traceVisiting(ray, depth, ignore);
-}
+Vec3 Renderer::trace(Ray ray, std::uint32_t depth) const { return traceAlong(ray, depth, EveryRay{}); }
 
 Vec3 Renderer::shade(const Ray& ray, const HitRecord& hit, std::uint32_t depth) const
 {
-    IgnoreRays ignore;
-    return shadeVisiting(ray, hit, depth, ignore);
+    return shadeAlong(ray, hit, depth, EveryRay{});
 }
 
 Vec3 Renderer::traceRecordingRays(Ray ray, std::uint32_t depth, std::vector<Ray>& rays) const
 {
-    AppendRays append{rays};
-    return traceVisiting(ray, depth, append);
+    return traceAlong(ray, depth, EveryRay{&rays});
 }
 
-template <typename RayVisitor>
-Vec3 Renderer::traceVisiting(const Ray& ray, std::uint32_t depth, RayVisitor& visitRay) const
+ColourRange Renderer::traceBrightRays(const Ray& ray, float dimShare) const
 {
-    visitRay(ray);
+    return traceAlong(ray, 0, BrightRays{1.0f, dimShare});
+}
+
+template <typename Path>
+typename Path::Colour Renderer::traceAlong(const Ray& ray, std::uint32_t depth, Path path) const
+{
+    path.visit(ray);
     HitRecord hit;
     // At the depth limit the model shows black wherever it is struck first, so the search may stop
     // at any model face that comes before the room.
@@ -141,29 +181,30 @@ Vec3 Renderer::traceVisiting(const Ray& ray, std::uint32_t depth, RayVisitor& vi
     } else {
         nearestHit(ray, hit);
     }
-    return shadeVisiting(ray, hit, depth, visitRay);
+    return shadeAlong(ray, hit, depth, path);
 }
 
-template <typename RayVisitor>
-Vec3 Renderer::shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t depth, RayVisitor& visitRay) const
+template <typename Path>
+typename Path::Colour Renderer::shadeAlong(const Ray& ray, const HitRecord& hit, std::uint32_t depth, Path path) const
 {
+    using Colour = typename Path::Colour;
     const float distance = ray.distance + hit.t;
     if (min_energy_ > 1.0f / (distance * distance)) {
-        return kBlack;
+        return Colour(kBlack);
     }
 
     if (hit.kind == Mirror) {
         if (depth >= max_depth_) {
-            return kBlack;
+            return Colour(kBlack);
         }
         const FacingHit facing = facingHit(ray, hit.t, m_faceNormals.mirror[hit.index]);
         // An ideal mirror: the reflection arrives without loss.
-        return traceVisiting(reflectedRay(ray, facing, distance), depth + 1, visitRay);
+        return traceAlong(reflectedRay(ray, facing, distance), depth + 1, path);
     }
 
     if (hit.kind == Model) {
         if (depth >= max_depth_) {
-            return kBlack;
+            return Colour(kBlack);
         }
         // Model coordinates give the normal: the placement is a pure translation.
         const FacingHit facing = facingHit(ray, hit.t, m_faceNormals.model[hit.index]);
@@ -175,9 +216,20 @@ Vec3 Renderer::shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t
         const float T = 1.0f - R;
         const bool reflects = R > kMinimumWeight;
         const bool transmits = T > kMinimumWeight;
-        Vec3 reflected = kBlack;
-        Vec3 transmitted = kBlack;
-        if (reflects && transmits && depth + 1 < max_depth_) {
+        const bool followsReflected = reflects && path.follows(R);
+        const bool followsTransmitted = transmits && path.follows(T);
+        Colour reflected(kBlack);
+        Colour transmitted(kBlack);
+        if constexpr (Path::kLeavesOutDimRays) {
+            // A ray left out may bring any colour from black to white.
+            if (reflects && !followsReflected) {
+                reflected = Colour(kBlack, kWhite);
+            }
+            if (transmits && !followsTransmitted) {
+                transmitted = Colour(kBlack, kWhite);
+            }
+        }
+        if (followsReflected && followsTransmitted && depth + 1 < max_depth_) {
             // Both rays need their nearest hits, which one search finds side by side faster than
             // two in turn; then each is shaded, in the order traced.
             const Ray reflectedChild = reflectedRay(ray, facing, distance);
@@ -185,24 +237,21 @@ Vec3 Renderer::shadeVisiting(const Ray& ray, const HitRecord& hit, std::uint32_t
             HitRecord reflectedHit;
             HitRecord transmittedHit;
             nearestHitPair(reflectedChild, transmittedChild, reflectedHit, transmittedHit);
-            visitRay(reflectedChild);
-            reflected = shadeVisiting(reflectedChild, reflectedHit, depth + 1, visitRay);
-            visitRay(transmittedChild);
-            transmitted = shadeVisiting(transmittedChild, transmittedHit, depth + 1, visitRay);
+            path.visit(reflectedChild);
+            reflected = shadeAlong(reflectedChild, reflectedHit, depth + 1, path.through(R));
+            path.visit(transmittedChild);
+            transmitted = shadeAlong(transmittedChild, transmittedHit, depth + 1, path.through(T));
         } else {
-            if (reflects) {
-                reflected = traceVisiting(reflectedRay(ray, facing, distance), depth + 1, visitRay);
+            if (followsReflected) {
+                reflected = traceAlong(reflectedRay(ray, facing, distance), depth + 1, path.through(R));
             }
-            if (transmits) {
+            if (followsTransmitted) {
                 transmitted =
-                    traceVisiting(transmittedRay(ray, facing, split.sinTransmitted, distance), depth + 1, visitRay);
+                    traceAlong(transmittedRay(ray, facing, split.sinTransmitted, distance), depth + 1, path.through(T));
             }
         }
-
-        // The body tints towards blue: red and green are halved.
-        return {0.5f * (reflected.x * R + transmitted.x * T), 0.5f * (reflected.y * R + transmitted.y * T),
-                reflected.z * R + transmitted.z * T};
+        return tinted(reflected, transmitted, R, T);
     }
 
-    return roomColour(hit.kind);
+    return Colour(roomColour(hit.kind));
 }

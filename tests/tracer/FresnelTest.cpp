@@ -1,3 +1,4 @@
+#include "scene/Scene.h"
 #include "tracer/Fresnel.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 
 namespace {
 
-const float refractionIndex = std::bit_cast<float>(std::uint32_t{0x3FAB5E20});
+const float refractionIndex = kCrystalRefractionIndex;
 
 // The textbook unpolarised reflectance, in double, with g = sqrt(eta^2 + c^2 - 1).
 double textbookReflectance(double c, double eta)
@@ -77,4 +78,31 @@ TEST(FresnelSplit, CosineAboveOneIsHeadOn)
     const SurfaceSplit split = fresnelSplit(aboveOne, refractionIndex);
     EXPECT_EQ(split.sinTransmitted, 0.0f);
     EXPECT_NEAR(split.reflectance, 0.02099, 1e-5);
+}
+
+// Leaving dim rays out of a pixel is exact only if every reflectance and transmittance lies in
+// [0, 1] and they sum to at most 1 in float, for any cosine in [0, 4) (PixelColour.cpp), from
+// both sides of the crystal's surface. Every 101st float of that range, and every float near 1,
+// where the sign of 1 - c^2 turns.
+TEST(FresnelSplit, CrystalSplitsStayWithinTheWholeForEveryCosineBelowFour)
+{
+    const auto check = [](float c, float eta) {
+        const float R = fresnelSplit(c, eta).reflectance;
+        const float T = 1.0f - R;
+        if (!(R >= 0.0f && T >= 0.0f && R + T <= 1.0f)) {
+            ADD_FAILURE() << "c " << c << ", eta " << eta << ": R " << R << ", T " << T;
+            return false;
+        }
+        return true;
+    };
+    for (const float eta : {refractionIndex, 1.0f / refractionIndex}) {
+        std::uint32_t checked = 0;
+        for (std::uint32_t bits = 0; std::bit_cast<float>(bits) < 4.0f; bits += 101, ++checked) {
+            ASSERT_TRUE(check(std::bit_cast<float>(bits), eta));
+        }
+        for (float c = 0.999f; c <= 1.001f; c = std::nextafter(c, 2.0f), ++checked) {
+            ASSERT_TRUE(check(c, eta));
+        }
+        EXPECT_GT(checked, 10'000'000u);
+    }
 }

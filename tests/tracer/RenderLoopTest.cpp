@@ -39,8 +39,8 @@ Renderer rendererOfSize(const Scene& scene, std::uint32_t width, std::uint32_t h
     return makeRenderer(scene, {.width = std::to_string(width), .height = std::to_string(height)});
 }
 
-// Every element x + width * y holds exactly what tracing that pixel's camera ray gives.
-void expectEveryPixelTraced(const Renderer& renderer)
+// Every element x + width * y holds exactly that pixel's colour.
+void expectEveryPixelColoured(const Renderer& renderer)
 {
     const std::uint32_t width = renderer.m_resolution.x;
     const std::uint32_t height = renderer.m_resolution.y;
@@ -48,7 +48,7 @@ void expectEveryPixelTraced(const Renderer& renderer)
     for (std::uint32_t y = 0; y < height; ++y) {
         for (std::uint32_t x = 0; x < width; ++x) {
             using Bits = std::array<std::uint32_t, 3>;
-            const Bits expected = std::bit_cast<Bits>(renderer.trace(renderer.primaryRay(x, y), 0));
+            const Bits expected = std::bit_cast<Bits>(renderer.pixelColour(x, y));
             EXPECT_EQ(std::bit_cast<Bits>(renderer.m_framebuffer[x + width * y]), expected) << x << ", " << y;
         }
     }
@@ -56,12 +56,12 @@ void expectEveryPixelTraced(const Renderer& renderer)
 
 }  // namespace
 
-TEST(RENDER_LOOP, TracesEveryPixelIntoItsElement)
+TEST(RENDER_LOOP, ColoursEveryPixelIntoItsElement)
 {
     const auto scene = sceneWithBox();
     Renderer renderer = rendererOfSize(*scene, 9, 7);
     renderer.render();
-    expectEveryPixelTraced(renderer);
+    expectEveryPixelColoured(renderer);
     // Not a blank picture: the room, the mirror and the box give several colours.
     std::set<std::tuple<float, float, float>> colours;
     for (const Vec3& colour : renderer.m_framebuffer) {
@@ -79,7 +79,7 @@ TEST(RENDER_LOOP, EmptyAndSingleColumnPictures)
         renderer.m_resolution = {width, height};
         renderer.m_framebuffer.assign(std::size_t{width} * height, Vec3{0.0f, 0.0f, 0.0f});
         renderer.render();
-        expectEveryPixelTraced(renderer);
+        expectEveryPixelColoured(renderer);
     }
 }
 
@@ -96,13 +96,13 @@ TEST(RENDER_LOOP, ReportsEachFinishedRowOnTheCallingThread)
         for (std::uint32_t y = 0; y < rowsDone; ++y) {
             for (std::uint32_t x = 0; x < 6; ++x) {
                 using Bits = std::array<std::uint32_t, 3>;
-                const Bits expected = std::bit_cast<Bits>(renderer.trace(renderer.primaryRay(x, y), 0));
+                const Bits expected = std::bit_cast<Bits>(renderer.pixelColour(x, y));
                 EXPECT_EQ(std::bit_cast<Bits>(renderer.m_framebuffer[x + 6 * y]), expected) << x << ", " << y;
             }
         }
     });
     EXPECT_EQ(reported, (std::vector<std::uint32_t>{1, 2, 3, 4}));
-    expectEveryPixelTraced(renderer);
+    expectEveryPixelColoured(renderer);
 }
 
 TEST(RENDER_LOOP, BannerNamesTheLoop)
@@ -140,7 +140,7 @@ TEST(RENDER_LOOP, AnyTeamSizeGivesTheSamePicture)
         for (const auto& [width, height] : {std::pair{11u, 4u}, std::pair{1u, 3u}}) {
             Renderer renderer = rendererOfSize(*scene, width, height);
             renderer.render();
-            expectEveryPixelTraced(renderer);
+            expectEveryPixelColoured(renderer);
         }
     }
     omp_set_num_threads(previous);

@@ -30,12 +30,15 @@ protected:
     Renderer renderer = makeRenderer(*scene, {});
     const Ray ray{{1.0f, -24.0f, 2.0f}, normalize({1.0f, 1.1f, 1.2f}), true, 0.0f};
 
-    // Traces the ray at the given depth limit on a fresh small stack; the bytes it touched.
-    std::size_t traceOnSmallStack(std::uint32_t maxDepth, Vec3& colour)
+    // Traces the ray at the given depth limit on a fresh small stack, following every ray, or as
+    // render does first, only those that carry much of the colour; the bytes it touched.
+    std::size_t traceOnSmallStack(std::uint32_t maxDepth, bool brightRaysOnly, Vec3& colour)
     {
         renderer.max_depth_ = maxDepth;
         renderer.min_energy_ = 0.0f;
-        return runOnPaintedStack(stackSize, [&] { colour = renderer.trace(ray, 0); });
+        return runOnPaintedStack(stackSize, [&] {
+            colour = brightRaysOnly ? renderer.traceBrightRays(ray, 1e-4f).high : renderer.trace(ray, 0);
+        });
     }
 };
 
@@ -45,18 +48,22 @@ TEST_F(TrappedRay, DeepestDepthFitsTheStackWithTheBudgetToSpare)
     runOnPaintedStack(stackSize, [&deepest] { deepest = deepestTraceDepth(renderThreadStackHeadroom()); });
     ASSERT_GT(deepest, 50u);
 
-    Vec3 colour{1.0f, 1.0f, 1.0f};
-    const std::size_t full = traceOnSmallStack(deepest, colour);
-    EXPECT_EQ(colour.x, 0.0f);
-    EXPECT_EQ(colour.y, 0.0f);
-    EXPECT_EQ(colour.z, 0.0f);
+    for (const bool brightRaysOnly : {false, true}) {
+        SCOPED_TRACE(brightRaysOnly ? "bright rays only" : "every ray");
+        Vec3 colour{1.0f, 1.0f, 1.0f};
+        const std::size_t full = traceOnSmallStack(deepest, brightRaysOnly, colour);
+        EXPECT_EQ(colour.x, 0.0f);
+        EXPECT_EQ(colour.y, 0.0f);
+        EXPECT_EQ(colour.z, 0.0f);
 
-    // Each level costs stack, and no more than the budget: the chain really went that deep.
-    const std::uint32_t half = deepest / 2;
-    const std::size_t halfway = traceOnSmallStack(half, colour);
-    ASSERT_GT(full, halfway);
-    const std::size_t perLevel = (full - halfway) / (deepest - half);
-    RecordProperty("stack_bytes_per_level", static_cast<int>(perLevel));
-    EXPECT_GE(perLevel, 16u);
-    EXPECT_LE(perLevel, kTraceLevelStackBytes);
+        // Each level costs stack, and no more than the budget: the chain really went that deep.
+        const std::uint32_t half = deepest / 2;
+        const std::size_t halfway = traceOnSmallStack(half, brightRaysOnly, colour);
+        ASSERT_GT(full, halfway);
+        const std::size_t perLevel = (full - halfway) / (deepest - half);
+        RecordProperty(brightRaysOnly ? "bright_ray_stack_bytes_per_level" : "stack_bytes_per_level",
+                       static_cast<int>(perLevel));
+        EXPECT_GE(perLevel, 16u);
+        EXPECT_LE(perLevel, kTraceLevelStackBytes);
+    }
 }
