@@ -1,12 +1,18 @@
 #include "tracer/ChannelByte.h"
 #include "tracer/Renderer.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 // A pixel's tree of rays holds many that carry a tiny share of its colour, and the saved bytes
-// seldom depend on them. So a pixel is first traced without the rays that carry less than
-// kDimShare, which gives bounds on its colour. Where both bounds save as the same bytes, so does
-// trace's colour, and the pixel is done; elsewhere it is traced in full.
+// seldom depend on them. So a pixel is first traced without the rays that carry less than a
+// thousandth of its colour, which gives bounds on its colour. Where both bounds save as the same
+// bytes, so does trace's colour, and the pixel is done; elsewhere it is traced again with
+// dimmer rays followed, and so on, each pass reusing the hits of the one before, down to a pass
+// that follows every ray and gives trace's colour.
 //
 // Why the bounds hold trace's colour, wherever boundsAreExact allows them:
 // - No direction in the tree gets 2.4 long. The camera ray's is at most 2.25 long. A transmitted
@@ -28,9 +34,11 @@
 
 namespace {
 
-// A byte spans 1/255 of a channel, about 40 times this. On the default scene about 30 % of the
-// rays carry less, and 0.4 % of the pixels are then traced again in full.
-constexpr float kDimShare = 1e-4f;
+// The dim shares of the passes. A byte spans 1/255 of a channel. On the default scene the
+// first pass settles 94 % of the pixels, and the passes together search 39 % fewer rays than
+// trace (lumora_serial side by side at 512 x 384, 30 rounds: 0.87 of the time of one pass at
+// 1e-4 and then trace; 1e-2 to 1e-5 and 0 took 0.91, 3e-3 to 3e-5 and 0 took 0.94).
+constexpr std::array kDimShares{1e-3f, 1e-4f, 1e-5f, 0.0f};
 
 // The renders the programs run; the brute-force build is the reference and traces every ray.
 constexpr bool kLeavesOutDimRays = !LUMORA_BRUTE_FORCE;
@@ -54,11 +62,25 @@ bool savedAlike(Vec3 a, Vec3 b)
 Vec3 Renderer::pixelColour(std::uint32_t x, std::uint32_t y) const
 {
     const Ray cameraRay = primaryRay(x, y);
-    if (kLeavesOutDimRays && boundsAreExact(*this, cameraRay)) {
-        const ColourRange bounds = traceBrightRays(cameraRay, kDimShare);
-        if (savedAlike(bounds.low, bounds.high)) {
+    if (!kLeavesOutDimRays || !boundsAreExact(*this, cameraRay)) {
+        return trace(cameraRay, 0);
+    }
+    // Kept from pixel to pixel, so that a render allocates them once per thread.
+    thread_local std::vector<HitRecord> earlierHits;
+    thread_local std::vector<HitRecord> hits;
+    BrightRayPass pass;
+    for (std::size_t next = 0;; ++next) {
+        hits.clear();
+        pass.dimShare = kDimShares[next];
+        pass.nextEarlierHit = 0;
+        pass.hits = &hits;
+        const ColourRange bounds = traceBrightRays(cameraRay, pass);
+        // The last pass leaves nothing out, and its bounds are trace's colour.
+        if (next + 1 == kDimShares.size() || savedAlike(bounds.low, bounds.high)) {
             return bounds.low;
         }
+        std::swap(earlierHits, hits);
+        pass.earlierDimShare = kDimShares[next];
+        pass.earlierHits = &earlierHits;
     }
-    return trace(cameraRay, 0);
 }

@@ -4,6 +4,7 @@
 #include "maths/Vec3.h"
 #include "scene/Scene.h"
 #include "scene/TriangleList.h"
+#include "tracer/BrightRayPass.h"
 #include "tracer/ColourRange.h"
 #include "tracer/FaceNormals.h"
 #include "tracer/HitRecord.h"
@@ -49,9 +50,10 @@ public:
     // ray in the order traced. For tests and benchmarks that need the rays of a real scene.
     Vec3 traceRecordingRays(Ray ray, std::uint32_t depth, std::vector<Ray>& rays) const;
     // Bounds on trace(ray, 0) found without tracing the secondary rays that carry less than
-    // dimShare of its colour: each of those is taken as black for the low end and as white for
-    // the high end. Exact bounds only where PixelColour.cpp says so.
-    ColourRange traceBrightRays(const Ray& ray, float dimShare) const;
+    // pass.dimShare of its colour: each of those is taken as black for the low end and as white
+    // for the high end. Exact bounds only where PixelColour.cpp says so. Reuses the hits of the
+    // earlier pass the pass names, and appends its own (BrightRayPass.h).
+    ColourRange traceBrightRays(const Ray& ray, BrightRayPass& pass) const;
     // The model's nearest triangle by testing every one.
     HitRecord intersectModel(const Ray& ray) const;
     // The nearest hit over the model and the room: the search the render uses. It is the

@@ -1,3 +1,4 @@
+#include "tracer/BrightRayPass.h"
 #include "tracer/ColourRange.h"
 #include "tracer/Fresnel.h"
 #include "tracer/Renderer.h"
@@ -103,7 +104,8 @@ namespace {
 constexpr Vec3 kWhite{1.0f, 1.0f, 1.0f};
 
 // How trace and shade walk a pixel's tree of rays (Renderer::traceAlong): what they tell of each
-// ray they search, which secondary rays they follow, and what colour they give.
+// ray they search, which secondary rays they follow, which hits they know already, and what
+// colour they give.
 
 // Every ray, each appended to recorded where that is given.
 struct EveryRay {
@@ -119,20 +121,33 @@ struct EveryRay {
     }
     bool follows(float) const { return true; }
     EveryRay through(float) const { return *this; }
+    bool knownHit(HitRecord&) const { return false; }
+    void found(const HitRecord&) const {}
 };
 
-// The rays that carry at least dimShare of the camera ray's colour. A secondary ray carries its
-// parent's share times its weight (R or T); through the mirror it keeps the whole share. A ray
-// left untraced may bring any colour from black to white, so the colours are ranges.
+// The rays that carry at least the pass's dimShare of the camera ray's colour (BrightRayPass.h).
+// A secondary ray carries its parent's share times its weight (R or T); through the mirror it
+// keeps the whole share. A ray left out may bring any colour from black to white, so the colours
+// are ranges.
 struct BrightRays {
     using Colour = ColourRange;
     static constexpr bool kLeavesOutDimRays = true;
-    float share;
-    float dimShare;
+    float share;  // of the ray this walk is at
+    BrightRayPass* pass;
 
     void visit(const Ray&) const {}
-    bool follows(float weight) const { return share * weight >= dimShare; }
-    BrightRays through(float weight) const { return {share * weight, dimShare}; }
+    bool follows(float weight) const { return share * weight >= pass->dimShare; }
+    BrightRays through(float weight) const { return {share * weight, pass}; }
+    // The ray's hit, where the earlier pass searched it.
+    bool knownHit(HitRecord& hit) const
+    {
+        if (share < pass->earlierDimShare) {
+            return false;
+        }
+        hit = (*pass->earlierHits)[pass->nextEarlierHit++];
+        return true;
+    }
+    void found(const HitRecord& hit) const { pass->hits->push_back(hit); }
 };
 
 // The body tints towards blue: red and green are halved.
@@ -164,9 +179,9 @@ Vec3 Renderer::traceRecordingRays(Ray ray, std::uint32_t depth, std::vector<Ray>
     return traceAlong(ray, depth, EveryRay{&rays});
 }
 
-ColourRange Renderer::traceBrightRays(const Ray& ray, float dimShare) const
+ColourRange Renderer::traceBrightRays(const Ray& ray, BrightRayPass& pass) const
 {
-    return traceAlong(ray, 0, BrightRays{1.0f, dimShare});
+    return traceAlong(ray, 0, BrightRays{1.0f, &pass});
 }
 
 template <typename Path>
@@ -174,13 +189,16 @@ typename Path::Colour Renderer::traceAlong(const Ray& ray, std::uint32_t depth, 
 {
     path.visit(ray);
     HitRecord hit;
-    // At the depth limit the model shows black wherever it is struck first, so the search may stop
-    // at any model face that comes before the room.
-    if (depth >= max_depth_) {
-        hitAtDepthLimit(ray, hit);
-    } else {
-        nearestHit(ray, hit);
+    if (!path.knownHit(hit)) {
+        // At the depth limit the model shows black wherever it is struck first, so the search may
+        // stop at any model face that comes before the room.
+        if (depth >= max_depth_) {
+            hitAtDepthLimit(ray, hit);
+        } else {
+            nearestHit(ray, hit);
+        }
     }
+    path.found(hit);
     return shadeAlong(ray, hit, depth, path);
 }
 
@@ -234,13 +252,25 @@ typename Path::Colour Renderer::shadeAlong(const Ray& ray, const HitRecord& hit,
             // two in turn; then each is shaded, in the order traced.
             const Ray reflectedChild = reflectedRay(ray, facing, distance);
             const Ray transmittedChild = transmittedRay(ray, facing, split.sinTransmitted, distance);
+            const Path reflectedPath = path.through(R);
+            const Path transmittedPath = path.through(T);
             HitRecord reflectedHit;
             HitRecord transmittedHit;
-            nearestHitPair(reflectedChild, transmittedChild, reflectedHit, transmittedHit);
+            const bool reflectedKnown = reflectedPath.knownHit(reflectedHit);
+            const bool transmittedKnown = transmittedPath.knownHit(transmittedHit);
+            if (!reflectedKnown && !transmittedKnown) {
+                nearestHitPair(reflectedChild, transmittedChild, reflectedHit, transmittedHit);
+            } else if (!reflectedKnown) {
+                nearestHit(reflectedChild, reflectedHit);
+            } else if (!transmittedKnown) {
+                nearestHit(transmittedChild, transmittedHit);
+            }
+            reflectedPath.found(reflectedHit);
+            transmittedPath.found(transmittedHit);
             path.visit(reflectedChild);
-            reflected = shadeAlong(reflectedChild, reflectedHit, depth + 1, path.through(R));
+            reflected = shadeAlong(reflectedChild, reflectedHit, depth + 1, reflectedPath);
             path.visit(transmittedChild);
-            transmitted = shadeAlong(transmittedChild, transmittedHit, depth + 1, path.through(T));
+            transmitted = shadeAlong(transmittedChild, transmittedHit, depth + 1, transmittedPath);
         } else {
             if (followsReflected) {
                 reflected = traceAlong(reflectedRay(ray, facing, distance), depth + 1, path.through(R));

@@ -9,10 +9,12 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -84,30 +86,56 @@ TEST(PixelColour, SavesAsTraceDoesWithTheDimRaysLeftOut)
 }
 
 // The bounds hold trace's colour channel by channel, however much is left out; with nothing left
-// out they are trace's colour itself.
+// out they are trace's colour itself. A pass that reuses the hits of earlier ones gives exactly
+// the bounds of a pass on its own.
 TEST(PixelColour, BrightRaysBoundTheTracedColour)
 {
     const std::unique_ptr<Scene> scene = shippedScene();
     const Renderer renderer = makeRenderer(*scene, shippedSettingsAt(40, 30));
     std::size_t open = 0;
+    std::size_t reused = 0;
     for (std::uint32_t y = 0; y < renderer.m_resolution.y; ++y) {
         for (std::uint32_t x = 0; x < renderer.m_resolution.x; ++x) {
             const Ray ray = renderer.primaryRay(x, y);
             const Vec3 traced = renderer.trace(ray, 0);
-            const ColourRange whole = renderer.traceBrightRays(ray, 0.0f);
-            EXPECT_EQ(bitsOf(whole.low), bitsOf(traced)) << x << ", " << y;
-            EXPECT_EQ(bitsOf(whole.high), bitsOf(traced)) << x << ", " << y;
-            for (const float dimShare : {0.5f, 0.05f, 0.001f}) {
-                const ColourRange bounds = renderer.traceBrightRays(ray, dimShare);
+            std::vector<HitRecord> earlierHits;
+            std::vector<HitRecord> hits;
+            BrightRayPass chained;
+            for (const float dimShare : {0.5f, 0.05f, 0.001f, 0.0f}) {
+                std::vector<HitRecord> aloneHits;
+                BrightRayPass alone{.dimShare = dimShare, .hits = &aloneHits};
+                const ColourRange bounds = renderer.traceBrightRays(ray, alone);
                 for (const auto channel : {&Vec3::x, &Vec3::y, &Vec3::z}) {
                     EXPECT_LE(bounds.low.*channel, traced.*channel) << x << ", " << y << " at " << dimShare;
                     EXPECT_GE(bounds.high.*channel, traced.*channel) << x << ", " << y << " at " << dimShare;
                     open += bounds.low.*channel < bounds.high.*channel;
                 }
+                if (dimShare == 0.0f) {
+                    EXPECT_EQ(bitsOf(bounds.low), bitsOf(traced)) << x << ", " << y;
+                    EXPECT_EQ(bitsOf(bounds.high), bitsOf(traced)) << x << ", " << y;
+                }
+
+                hits.clear();
+                chained.dimShare = dimShare;
+                chained.nextEarlierHit = 0;
+                chained.hits = &hits;
+                const ColourRange chainedBounds = renderer.traceBrightRays(ray, chained);
+                EXPECT_EQ(bitsOf(chainedBounds.low), bitsOf(bounds.low)) << x << ", " << y << " at " << dimShare;
+                EXPECT_EQ(bitsOf(chainedBounds.high), bitsOf(bounds.high)) << x << ", " << y << " at " << dimShare;
+                // Every hit of the earlier pass is reused, and the pass finds the same hits.
+                EXPECT_EQ(chained.nextEarlierHit, earlierHits.size()) << x << ", " << y << " at " << dimShare;
+                ASSERT_EQ(hits.size(), aloneHits.size()) << x << ", " << y << " at " << dimShare;
+                EXPECT_EQ(std::memcmp(hits.data(), aloneHits.data(), hits.size() * sizeof(HitRecord)), 0)
+                    << x << ", " << y << " at " << dimShare;
+                reused += chained.nextEarlierHit;
+                std::swap(earlierHits, hits);
+                chained.earlierDimShare = dimShare;
+                chained.earlierHits = &earlierHits;
             }
         }
     }
     EXPECT_GT(open, 100u);
+    EXPECT_GT(reused, 1000u);
 }
 
 // Where the bounds might not hold, every pixel is traced in full: the same scenes with the

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 TEST(DeepestTraceDepth, KeepsTheMarginAndOneBudgetPerLevel)
 {
@@ -37,7 +38,9 @@ protected:
         renderer.max_depth_ = maxDepth;
         renderer.min_energy_ = 0.0f;
         return runOnPaintedStack(stackSize, [&] {
-            colour = brightRaysOnly ? renderer.traceBrightRays(ray, 1e-4f).high : renderer.trace(ray, 0);
+            std::vector<HitRecord> hits;
+            BrightRayPass pass{.dimShare = 1e-4f, .hits = &hits};
+            colour = brightRaysOnly ? renderer.traceBrightRays(ray, pass).high : renderer.trace(ray, 0);
         });
     }
 };
