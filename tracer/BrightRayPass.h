@@ -22,6 +22,6 @@ struct BrightRayPass {
     float earlierDimShare = std::numeric_limits<float>::infinity();
     const std::vector<HitRecord>* earlierHits = nullptr;
     std::size_t nextEarlierHit = 0;
-    // This pass appends the hits of every ray it follows, in the order searched.
+    // Where given, this pass appends the hits of every ray it follows, in the order searched.
     std::vector<HitRecord>* hits = nullptr;
 };

@@ -70,13 +70,15 @@ Vec3 Renderer::pixelColour(std::uint32_t x, std::uint32_t y) const
     thread_local std::vector<HitRecord> hits;
     BrightRayPass pass;
     for (std::size_t next = 0;; ++next) {
+        // The last pass leaves nothing out, and its bounds are trace's colour. It keeps no hits:
+        // there would be as many as the pixel has rays.
+        const bool last = next + 1 == kDimShares.size();
         hits.clear();
         pass.dimShare = kDimShares[next];
         pass.nextEarlierHit = 0;
-        pass.hits = &hits;
+        pass.hits = last ? nullptr : &hits;
         const ColourRange bounds = traceBrightRays(cameraRay, pass);
-        // The last pass leaves nothing out, and its bounds are trace's colour.
-        if (next + 1 == kDimShares.size() || savedAlike(bounds.low, bounds.high)) {
+        if (last || savedAlike(bounds.low, bounds.high)) {
             return bounds.low;
         }
         std::swap(earlierHits, hits);

@@ -147,7 +147,12 @@ struct BrightRays {
         hit = (*pass->earlierHits)[pass->nextEarlierHit++];
         return true;
     }
-    void found(const HitRecord& hit) const { pass->hits->push_back(hit); }
+    void found(const HitRecord& hit) const
+    {
+        if (pass->hits != nullptr) {
+            pass->hits->push_back(hit);
+        }
+    }
 };
 
 // The body tints towards blue: red and green are halved.
