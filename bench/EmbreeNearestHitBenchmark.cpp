@@ -1,3 +1,4 @@
+#include "bench/InTurns.h"
 #include "bench/RecordedRays.h"
 #include "bench/ShippedScene.h"
 #include "tracer/Renderer.h"
@@ -6,7 +7,6 @@
 #include <embree3/rtcore.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -132,17 +132,6 @@ void embreeNearestHitRecordedRays(benchmark::State& state)
     state.counters["hits"] = static_cast<double>(hits);
 }
 
-// The rays of a slice, searched by one of the two; returns the seconds it took.
-template <typename Search>
-double secondsFor(std::span<const Ray> slice, std::int64_t& hits, Search search)
-{
-    const auto start = std::chrono::steady_clock::now();
-    for (const Ray& ray : slice) {
-        hits += search(ray);
-    }
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 void acceleratedAgainstEmbreeInTurns(benchmark::State& state)
 {
     const std::unique_ptr<Scene> scene = loadShippedScene();
@@ -150,12 +139,6 @@ void acceleratedAgainstEmbreeInTurns(benchmark::State& state)
     const std::unique_ptr<Renderer> ownedRenderer = shippedRenderer(*scene, 1, 1);
     const Renderer& renderer = *ownedRenderer;
     const std::vector<Ray> rays = readRecordedRays(benchDataFile("default-scene-rays.bin")).rays;
-    const auto accelerated = [&renderer](const Ray& ray) {
-        HitRecord hit;
-        renderer.nearestHit(ray, hit);
-        return hit.kind != None;
-    };
-    const auto reference = [&embree](const Ray& ray) { return embree.strikes(ray); };
 
     // About five milliseconds of work for each: short enough that both see the same machine, long
     // enough that refilling the caches the other search used costs little (at 4,096 rays both
@@ -164,20 +147,23 @@ void acceleratedAgainstEmbreeInTurns(benchmark::State& state)
     double acceleratedSeconds = 0.0;
     double embreeSeconds = 0.0;
     std::int64_t hits = 0;
-    bool acceleratedFirst = true;
+    InTurns turns;
     for (auto _ : state) {
         for (std::size_t first = 0; first < rays.size(); first += kSlice) {
             const std::span<const Ray> slice(rays.data() + first, std::min(kSlice, rays.size() - first));
-            // Each goes first in every other turn, so that neither always meets the caches as the
-            // other left them.
-            if (acceleratedFirst) {
-                acceleratedSeconds += secondsFor(slice, hits, accelerated);
-                embreeSeconds += secondsFor(slice, hits, reference);
-            } else {
-                embreeSeconds += secondsFor(slice, hits, reference);
-                acceleratedSeconds += secondsFor(slice, hits, accelerated);
-            }
-            acceleratedFirst = !acceleratedFirst;
+            const auto accelerated = [&renderer, &slice, &hits] {
+                for (const Ray& ray : slice) {
+                    HitRecord hit;
+                    renderer.nearestHit(ray, hit);
+                    hits += hit.kind != None;
+                }
+            };
+            const auto reference = [&embree, &slice, &hits] {
+                for (const Ray& ray : slice) {
+                    hits += embree.strikes(ray);
+                }
+            };
+            turns.run(accelerated, acceleratedSeconds, reference, embreeSeconds);
         }
         benchmark::DoNotOptimize(hits);
     }

@@ -1,10 +1,10 @@
+#include "bench/InTurns.h"
 #include "bench/ShippedScene.h"
 #include "tracer/Renderer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -38,15 +38,14 @@ void pixelColourAgainstEveryRayInTurns(benchmark::State& state)
     const auto width = static_cast<std::uint32_t>(state.range(0));
     const std::unique_ptr<Renderer> ownedRenderer = shippedRenderer(*scene, width, width * 3 / 4);
     const Renderer& renderer = *ownedRenderer;
-    using Clock = std::chrono::steady_clock;
-    const auto secondsFor = [&renderer](std::uint32_t firstRow, std::uint32_t endRow, auto colourOf) {
-        const Clock::time_point start = Clock::now();
-        for (std::uint32_t y = firstRow; y < endRow; ++y) {
-            for (std::uint32_t x = 0; x < renderer.m_resolution.x; ++x) {
-                benchmark::DoNotOptimize(colourOf(x, y));
+    const auto rowsOf = [&renderer](std::uint32_t firstRow, std::uint32_t endRow, auto colourOf) {
+        return [&renderer, firstRow, endRow, colourOf] {
+            for (std::uint32_t y = firstRow; y < endRow; ++y) {
+                for (std::uint32_t x = 0; x < renderer.m_resolution.x; ++x) {
+                    benchmark::DoNotOptimize(colourOf(x, y));
+                }
             }
-        }
-        return std::chrono::duration<double>(Clock::now() - start).count();
+        };
     };
     const auto pixelColour = [&renderer](std::uint32_t x, std::uint32_t y) { return renderer.pixelColour(x, y); };
     const auto everyRay = [&renderer](std::uint32_t x, std::uint32_t y) {
@@ -56,20 +55,12 @@ void pixelColourAgainstEveryRayInTurns(benchmark::State& state)
     constexpr std::uint32_t kRowsATurn = 8;
     double pixelColourSeconds = 0.0;
     double everyRaySeconds = 0.0;
-    bool pixelColourFirst = true;
+    InTurns turns;
     for (auto _ : state) {
         for (std::uint32_t first = 0; first < renderer.m_resolution.y; first += kRowsATurn) {
             const std::uint32_t end = std::min(first + kRowsATurn, renderer.m_resolution.y);
-            // Each goes first in every other turn, so that neither always meets the caches as the
-            // other left them.
-            if (pixelColourFirst) {
-                pixelColourSeconds += secondsFor(first, end, pixelColour);
-                everyRaySeconds += secondsFor(first, end, everyRay);
-            } else {
-                everyRaySeconds += secondsFor(first, end, everyRay);
-                pixelColourSeconds += secondsFor(first, end, pixelColour);
-            }
-            pixelColourFirst = !pixelColourFirst;
+            turns.run(rowsOf(first, end, pixelColour), pixelColourSeconds, rowsOf(first, end, everyRay),
+                      everyRaySeconds);
         }
     }
     const auto iterations = static_cast<double>(state.iterations());
