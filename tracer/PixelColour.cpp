@@ -51,12 +51,6 @@ bool boundsAreExact(const Renderer& renderer, const Ray& cameraRay)
            dot(direction, direction) <= 5.0f;  // false for NaN and infinite components as well
 }
 
-bool savedAlike(Vec3 a, Vec3 b)
-{
-    return channelByte(a.x) == channelByte(b.x) && channelByte(a.y) == channelByte(b.y) &&
-           channelByte(a.z) == channelByte(b.z);
-}
-
 }  // namespace
 
 Vec3 Renderer::pixelColour(std::uint32_t x, std::uint32_t y) const
@@ -78,7 +72,7 @@ Vec3 Renderer::pixelColour(std::uint32_t x, std::uint32_t y) const
         pass.nextEarlierHit = 0;
         pass.hits = last ? nullptr : &hits;
         const ColourRange bounds = traceBrightRays(cameraRay, pass);
-        if (last || savedAlike(bounds.low, bounds.high)) {
+        if (last || colourBytes(bounds.low) == colourBytes(bounds.high)) {
             return bounds.low;
         }
         std::swap(earlierHits, hits);

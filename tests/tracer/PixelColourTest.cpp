@@ -19,10 +19,8 @@
 namespace {
 
 using Bits = std::array<std::uint32_t, 3>;
-using Bytes = std::array<std::uint8_t, 3>;
 
 Bits bitsOf(Vec3 colour) { return std::bit_cast<Bits>(colour); }
-Bytes bytesOf(Vec3 colour) { return {channelByte(colour.x), channelByte(colour.y), channelByte(colour.z)}; }
 
 std::unique_ptr<Scene> shippedScene()
 {
@@ -39,7 +37,7 @@ std::size_t pixelsNotTracedInFull(const Renderer& renderer)
         for (std::uint32_t x = 0; x < renderer.m_resolution.x; ++x) {
             const Vec3 traced = renderer.trace(renderer.primaryRay(x, y), 0);
             const Vec3 colour = renderer.pixelColour(x, y);
-            EXPECT_EQ(bytesOf(colour), bytesOf(traced)) << x << ", " << y;
+            EXPECT_EQ(colourBytes(colour), colourBytes(traced)) << x << ", " << y;
             notInFull += bitsOf(colour) != bitsOf(traced);
         }
     }
