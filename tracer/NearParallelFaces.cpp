@@ -4,7 +4,6 @@
 #include "tracer/TriangleCorners.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -33,7 +32,8 @@ constexpr double kCheckRoom = 1.0 / 1048576.0;
 // Cells grow by this much on every side, far beyond the rounding of octahedralPoint...
 constexpr double kCellMargin = 1.0 / 1048576.0;
 // ... and bands by this much, for the bit of a cell's margin that lies across a quadrant's edge,
-// where the map's linear piece changes and g by at most a few margins.
+// where the map's linear piece changes, or past the diamond's edge, which rounding may cross, and
+// g by at most a few margins.
 constexpr double kEdgeRoom = 8.0 * kCellMargin;
 // A face joins a group whose normal lies this close to its own, widening the group's band by the
 // distance; the search is sought among the groups whose normals round alike to kBucketStep.
@@ -151,9 +151,10 @@ double distance(Double3 a, Double3 b)
 double cellLow(std::uint32_t index) { return -1.0 + 2.0 * index / kDirectionGridSide; }
 
 // Calls visit(cell) for every cell where some direction's component along the unit normal may be
-// at most band times its size: every cell, grown by kCellMargin, whose linear pieces (see
-// DirectionCells.h) reach values of g = d . normal with |d| summing to 1 within band. A cell may
-// be visited more than once.
+// at most band times its size: every cell, grown by kCellMargin, whose pieces inside the diamond
+// (see DirectionCells.h) reach values of g = d . normal with |d| summing to 1 within band. The
+// directions that the lookup turns around are in band exactly where their opposites are, so the
+// cells outside the diamond are left out. A cell may be visited more than once.
 template <typename Visit>
 void forEachCellInBand(Double3 n, double band, Visit visit)
 {
@@ -161,48 +162,41 @@ void forEachCellInBand(Double3 n, double band, Visit visit)
     const double reach = band + kEdgeRoom;
     for (const double sx : {-1.0, 1.0}) {
         for (const double sy : {-1.0, 1.0}) {
-            // g = a x + b y + c on the quadrant's piece inside |x| + |y| = 1 (above) and outside it
-            // (below).
-            const std::array<std::array<double, 3>, 2> pieces{{
-                {n.x - sx * n.z, n.y - sy * n.z, n.z},
-                {-sx * (sy * n.y + n.z), -sy * (sx * n.x + n.z), sx * n.x + sy * n.y + n.z},
-            }};
+            // g = a x + b y + c on the diamond's quadrant, where z = 1 - |x| - |y|.
+            const double a = n.x - sx * n.z;
+            const double b = n.y - sy * n.z;
+            const double c = n.z;
             const std::uint32_t firstColumn = sx < 0.0 ? 0 : half;
             const std::uint32_t firstRow = sy < 0.0 ? 0 : half;
             for (std::uint32_t row = firstRow; row < firstRow + half; ++row) {
                 const double y0 = cellLow(row) - kCellMargin;
                 const double y1 = cellLow(row + 1) + kCellMargin;
                 const double nearY = std::max(0.0, std::min(std::fabs(y0), std::fabs(y1)) - 2.0 * kCellMargin);
-                const double farY = std::max(std::fabs(y0), std::fabs(y1));
-                for (std::size_t above = 0; above < 2; ++above) {
-                    const auto& [a, b, c] = pieces[above];
-                    // The piece's stretch of the quadrant's row, as |x|.
-                    const double fromX = above == 0 ? 0.0 : std::max(0.0, 1.0 - farY - kCellMargin);
-                    const double toX = above == 0 ? std::min(1.0, 1.0 - nearY + kCellMargin) : 1.0;
-                    const double lowBy = std::min(b * y0, b * y1) + c;
-                    const double highBy = std::max(b * y0, b * y1) + c;
-                    double low = sx < 0.0 ? -toX : fromX;
-                    double high = sx < 0.0 ? -fromX : toX;
-                    if (a != 0.0) {
-                        // Where a x reaches down to reach - lowBy and up to -reach - highBy.
-                        const double p = (reach - lowBy) / a;
-                        const double q = (-reach - highBy) / a;
-                        low = std::max(low, std::min(p, q));
-                        high = std::min(high, std::max(p, q));
-                    } else if (lowBy > reach || highBy < -reach) {
-                        continue;
-                    }
-                    if (!(low <= high)) {
-                        continue;
-                    }
-                    const double scale = 0.5 * kDirectionGridSide;
-                    const double firstAt = std::ceil((low - kCellMargin + 1.0) * scale - 1.0);
-                    const double lastAt = std::floor((high + kCellMargin + 1.0) * scale);
-                    const auto first = static_cast<std::uint32_t>(std::max<double>(firstAt, firstColumn));
-                    const auto last = static_cast<std::uint32_t>(std::min<double>(lastAt, firstColumn + half - 1));
-                    for (std::uint32_t column = first; column <= last; ++column) {
-                        visit(row * kDirectionGridSide + column);
-                    }
+                // The diamond's stretch of the quadrant's row, as |x|.
+                const double toX = std::min(1.0, 1.0 - nearY + kCellMargin);
+                const double lowBy = std::min(b * y0, b * y1) + c;
+                const double highBy = std::max(b * y0, b * y1) + c;
+                double low = sx < 0.0 ? -toX : 0.0;
+                double high = sx < 0.0 ? 0.0 : toX;
+                if (a != 0.0) {
+                    // Where a x reaches down to reach - lowBy and up to -reach - highBy.
+                    const double p = (reach - lowBy) / a;
+                    const double q = (-reach - highBy) / a;
+                    low = std::max(low, std::min(p, q));
+                    high = std::min(high, std::max(p, q));
+                } else if (lowBy > reach || highBy < -reach) {
+                    continue;
+                }
+                if (!(low <= high)) {
+                    continue;
+                }
+                const double scale = 0.5 * kDirectionGridSide;
+                const double firstAt = std::ceil((low - kCellMargin + 1.0) * scale - 1.0);
+                const double lastAt = std::floor((high + kCellMargin + 1.0) * scale);
+                const auto first = static_cast<std::uint32_t>(std::max<double>(firstAt, firstColumn));
+                const auto last = static_cast<std::uint32_t>(std::min<double>(lastAt, firstColumn + half - 1));
+                for (std::uint32_t column = first; column <= last; ++column) {
+                    visit(row * kDirectionGridSide + column);
                 }
             }
         }

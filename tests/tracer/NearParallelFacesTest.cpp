@@ -411,23 +411,19 @@ TEST(NearParallelFaces, AGridOverItsLimitTestsTheFacesOfItsWidestGroupsForEveryR
     EXPECT_EQ(result.missed, 0u) << "first: " << result.firstMiss;
 }
 
-TEST(DirectionCells, EveryDirectionFallsInTheGrid)
+TEST(DirectionCells, EveryDirectionFallsInTheDiamondInTheCellOfItsOpposite)
 {
-    // The corners and edges of the square, where the fold meets itself, and directions along
-    // the axes with either sign of zero.
+    // The corners and edges of the diamond, directions along the axes with either sign of zero,
+    // and directions below, which are looked up as their opposites.
     for (const Vec3 direction : {Vec3{1.0f, 0.0f, 0.0f}, Vec3{-1.0f, 0.0f, 0.0f}, Vec3{0.0f, 1.0f, -0.0f},
                                  Vec3{0.0f, -1.0f, 0.0f}, Vec3{0.0f, 0.0f, 1.0f}, Vec3{-0.0f, -0.0f, -1.0f},
-                                 Vec3{1.0f, 1.0f, -1e-30f}, Vec3{-1e-30f, 1e30f, -1e30f}, Vec3{-3.0f, 2.0f, -1.0f}}) {
+                                 Vec3{1.0f, 1.0f, -1e-30f}, Vec3{-1e-30f, 1e30f, -1e30f}, Vec3{-3.0f, 2.0f, -1.0f},
+                                 Vec3{0.3f, -0.2f, 0.5f}}) {
         const float sizeSum = std::fabs(direction.x) + std::fabs(direction.y) + std::fabs(direction.z);
         const SquarePoint point = octahedralPoint(direction, sizeSum);
-        EXPECT_LE(std::fabs(point.x), 1.0f);
-        EXPECT_LE(std::fabs(point.y), 1.0f);
-        // Below, the point lies outside the diamond |x| + |y| <= 1, above inside it.
-        if (direction.z < 0.0f) {
-            EXPECT_GE(std::fabs(point.x) + std::fabs(point.y), 1.0f - 1e-6f);
-        } else {
-            EXPECT_LE(std::fabs(point.x) + std::fabs(point.y), 1.0f + 1e-6f);
-        }
-        EXPECT_LT(directionCell(direction, sizeSum), kDirectionGridSide * kDirectionGridSide);
+        EXPECT_LE(std::fabs(point.x) + std::fabs(point.y), 1.0f + 1e-6f);
+        const std::uint32_t cell = directionCell(direction, sizeSum);
+        EXPECT_LT(cell, kDirectionGridSide * kDirectionGridSide);
+        EXPECT_EQ(directionCell(Vec3{-direction.x, -direction.y, -direction.z}, sizeSum), cell);
     }
 }
