@@ -39,9 +39,10 @@ public:
     using Pack = TrianglePackOf<Width>;
 
     // The most group entries the grid's cells hold: about 240 MB. The shipped model needs about
-    // 100,000 entries, a smooth sphere of 65,000 faces about 6 million, but thin faces have wide
-    // bands, and 65,000 of them in every direction would need gigabytes. The groups that fill the
-    // most cells then have their faces tested for every ray instead, until the rest fit.
+    // 56,000 entries; a smooth sphere of 65,000 faces needed about 6 million while the grid still
+    // held the directions pointing down, so about half that now. But thin faces have wide bands,
+    // and 65,000 of them in every direction would need gigabytes. The groups that fill the most
+    // cells then have their faces tested for every ray instead, until the rest fit.
     static constexpr std::size_t kMostCellEntries = std::size_t{1} << 23;
 
     NearParallelFacesOf() = default;
