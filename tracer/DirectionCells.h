@@ -28,8 +28,8 @@ struct SquarePoint {
 };
 
 // sizeSum is |x| + |y| + |z| of the direction, which is not 0 and finite, as is every component.
-// Each coordinate is at most 1 in size: no component is larger than the sum. The turn is a flip of
-// sign bits, not a branch: rays of every sign come in no order a processor could predict.
+// Each coordinate is at most 1 in size: no component is larger than the sum. The turn flips sign
+// bits instead of branching on the sign of z, which the rays a split spawns take at random.
 inline SquarePoint octahedralPoint(Vec3 direction, float sizeSum)
 {
     const std::uint32_t turn = std::bit_cast<std::uint32_t>(direction.z) & 0x80000000u;
