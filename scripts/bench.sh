@@ -90,7 +90,9 @@ timed_span() {  # program, folder[, memory file]
 median() {
   printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
-smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
+# The best and the worst of some timed spans.
+fastest() { printf '%s\n' "$@" | sort -g | head -n 1; }
+slowest() { printf '%s\n' "$@" | sort -g | tail -n 1; }
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
 # Three significant figures, whole numbers from 100 on.
 figure() { awk "BEGIN { v = $1; printf (v >= 100 ? \"%.0f\" : \"%.3g\"), v }"; }
@@ -150,11 +152,11 @@ echo "timed spans at 256x192 ..." >&2
 small_brute=$(job_folder small-brute 256 192)
 small_fast=$(job_folder small-fast 256 192)
 brute_small=$(timed_span "$brute/lumora" "$small_brute")
-fast_small=
+fast_small_spans=()
 for _ in $(seq "$repeat"); do
-  span=$(timed_span "$fast/lumora" "$small_fast")
-  fast_small=$(smaller "$span" "$fast_small")
+  fast_small_spans+=("$(timed_span "$fast/lumora" "$small_fast")")
 done
+fast_small=$(fastest "${fast_small_spans[@]}")
 if cmp -s "$small_brute/Result1.png" "$small_fast/Result1.png"; then same_small=identical; else same_small=different; fi
 if [ -z "${LUMORA_BENCH_REPEAT:-}" ] && awk -v span="$fast_small" 'BEGIN { exit !(span > 5) }'; then
   echo "the normal build is not accelerated: one run of each default picture" >&2
@@ -166,14 +168,10 @@ alone=$(job_folder alone "$width" "$height")
 parallel=$(job_folder parallel "$width" "$height")
 pair_a=$(job_folder pair-a "$width" "$height")
 pair_b=$(job_folder pair-b "$width" "$height")
-serial_span='' parallel_span='' pair_span='' peak_kib=0 serial_spans=() parallel_spans=()
+serial_spans=() parallel_spans=() pair_spans=() peak_kib=0
 for _ in $(seq "$repeat"); do
-  span=$(timed_span "$fast/lumora_serial" "$alone")
-  serial_span=$(smaller "$span" "$serial_span")
-  serial_spans+=("$span")
-  span=$(timed_span "$fast/lumora" "$parallel" "$work/memory.txt")
-  parallel_span=$(smaller "$span" "$parallel_span")
-  parallel_spans+=("$span")
+  serial_spans+=("$(timed_span "$fast/lumora_serial" "$alone")")
+  parallel_spans+=("$(timed_span "$fast/lumora" "$parallel" "$work/memory.txt")")
   if [ -s "$work/memory.txt" ]; then
     peak_kib=$(awk -v a="$peak_kib" '{ print ($1 > a) ? $1 : a }' "$work/memory.txt")
   fi
@@ -184,15 +182,16 @@ for _ in $(seq "$repeat"); do
   second=$!
   wait "$first"
   wait "$second"
-  span=$(cat "$work/pair-a.txt" "$work/pair-b.txt" | awk '{ s += $1 } END { print s / 2 }')
-  pair_span=$(smaller "$span" "$pair_span")
+  pair_spans+=("$(cat "$work/pair-a.txt" "$work/pair-b.txt" | awk '{ s += $1 } END { print s / 2 }')")
 done
-if cmp -s "$alone/Result1.png" "$parallel/Result1.png"; then same_default=identical; else same_default=different; fi
+serial_span=$(fastest "${serial_spans[@]}")
+parallel_span=$(fastest "${parallel_spans[@]}")
+pair_span=$(fastest "${pair_spans[@]}")
 # The slowest of each program's runs against its best: a machine whose speed drifts shows here,
 # and lumora, whose two threads wait for each other at the end of every row, shows it more.
-slowest() { printf '%s\n' "$@" | sort -g | tail -n 1; }
 serial_slowest=$(slowest "${serial_spans[@]}")
 parallel_slowest=$(slowest "${parallel_spans[@]}")
+if cmp -s "$alone/Result1.png" "$parallel/Result1.png"; then same_default=identical; else same_default=different; fi
 
 echo "save ..." >&2
 run_benchmark "$fast/bench_save" "$work/save.csv"
