@@ -1,25 +1,37 @@
 #!/usr/bin/env bash
-# Renders damaged copies of the shipped model with both programs of the normal build and of the
-# brute-force build (-DLUMORA_BRUTE_FORCE=ON), and fails where the four runs differ in console
-# output (the timing line aside), exit code or picture bytes, where one exits with anything but
-# 0 or 1, or where a failed run leaves a picture behind:
-#     scripts/compare-searches.sh [models, default 100] [first seed, default 1]
-# Each seed damages the model one way (tools/mutator: flipped bits, special floats, 16-bit counts
-# and indices, a cut, a copied block); odd seeds also place the camera anywhere in the room,
-# looking anywhere, a quarter of them exactly level, so that the middle row of the odd picture
-# height runs parallel to the floor and the ceiling. The model and settings on which the runs
-# part are kept in build/compare/differences/, named after their seed.
+# Renders seeded models with both programs of the normal build and of the brute-force build
+# (-DLUMORA_BRUTE_FORCE=ON), and fails where the four runs differ in console output (the timing
+# line aside), exit code or picture bytes, where one exits with anything but 0 or 1, or where a
+# failed run leaves a picture behind:
+#     scripts/compare-searches.sh [models, default 100] [first seed, default 1] [damaged|shapes]
+# damaged (the default): each seed damages the shipped model one way (tools/mutator: flipped
+# bits, special floats, 16-bit counts and indices, a cut, a copied block); odd seeds also place
+# the camera anywhere in the room, looking anywhere, a quarter of them exactly level, so that the
+# middle row of the odd picture height runs parallel to the floor and the ceiling.
+# shapes: each seed makes a model of simple shapes and a camera for it (tools/shapes: spheres of
+# radius 1e-4 to 1e4, boxes, triangle soups, slivers; a third of the cameras level with
+# horizontal faces).
+# The model and settings on which the runs part are kept in build/compare/differences/, named
+# after their kind and seed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count=${1:-100}
 first=${2:-1}
+kind=${3:-damaged}
+case $kind in
+  damaged | shapes) ;;
+  *)
+    echo "usage: scripts/compare-searches.sh [models] [first seed] [damaged|shapes]" >&2
+    exit 2
+    ;;
+esac
 # Small, so that the brute-force runs take well under a second each.
 size=48x37
 
 scripts/install-deps.sh >&2
 build() {  # folder, extra CMake arguments...
   cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=Release -DLUMORA_BUILD_TESTS=OFF "${@:2}" >/dev/null
-  cmake --build "$1" -j"$(nproc)" --target lumora lumora_serial lumora_mutate_model >/dev/null
+  cmake --build "$1" -j"$(nproc)" --target lumora lumora_serial lumora_mutate_model lumora_shape_scene >/dev/null
 }
 build build/compare
 build build/compare-brute-force -DLUMORA_BRUTE_FORCE=ON
@@ -75,8 +87,12 @@ run() {  # program, folder
 failed=0
 declare -A outcomes
 for ((seed = first; seed < first + count; ++seed)); do
-  build/compare/bin/lumora_mutate_model data/CrystalModel/Crystal.3DS "$work/model.3DS" "$seed"
-  settings "$seed" >"$work/scene_settings.xml"
+  if [ "$kind" = shapes ]; then
+    build/compare/bin/lumora_shape_scene "$seed" "$work/model.3DS" "$work/scene_settings.xml"
+  else
+    build/compare/bin/lumora_mutate_model data/CrystalModel/Crystal.3DS "$work/model.3DS" "$seed"
+    settings "$seed" >"$work/scene_settings.xml"
+  fi
   sound=yes
   for i in "${!programs[@]}"; do
     run "${programs[$i]}" "$work/run$i" || sound=no
@@ -88,14 +104,14 @@ for ((seed = first; seed < first + count; ++seed)); do
   outcomes[$code]=$((${outcomes[$code]:-0} + 1))
   if [ $sound = no ]; then
     failed=$((failed + 1))
-    cp "$work/model.3DS" "$differences/seed-$seed.3DS"
-    cp "$work/scene_settings.xml" "$differences/seed-$seed.xml"
-    echo "compare-searches.sh: seed $seed: the runs part or one failed unsoundly; see $differences/seed-$seed.*" >&2
+    cp "$work/model.3DS" "$differences/$kind-$seed.3DS"
+    cp "$work/scene_settings.xml" "$differences/$kind-$seed.xml"
+    echo "compare-searches.sh: $kind seed $seed: the runs part or one failed unsoundly; see $differences/$kind-$seed.*" >&2
   fi
 done
 
 for code in "${!outcomes[@]}"; do
   echo "$code: ${outcomes[$code]} models"
 done
-echo "seeds $first to $((first + count - 1)): $failed of $count models with differences or unsound runs"
+echo "$kind seeds $first to $((first + count - 1)): $failed of $count models with differences or unsound runs"
 [ $failed -eq 0 ]

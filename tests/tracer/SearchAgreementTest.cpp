@@ -3,6 +3,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/tracer/SearchAgreement.h"
 #include "tests/tracer/TracerTestScene.h"
+#include "tools/shapes/ShapeScene.h"
 #include "tracer/BvhTraversal.h"
 #include "tracer/FloatLanes.h"
 
@@ -140,6 +141,21 @@ TEST(SearchAgreement, EveryFixtureModelOnHardRays)
         expectAgreement(*scene, 4);
     }
     EXPECT_GT(withMesh, 0u);
+}
+
+TEST(SearchAgreement, GeneratedShapesOnHardRays)
+{
+    // Two of each kind that scripts/compare-searches.sh renders with "shapes": spheres of radius
+    // 1e-4 to 1e4, boxes with whole-number corners, triangle soups and slivers.
+    for (std::uint64_t seed = 1; seed <= 10; ++seed) {
+        SCOPED_TRACE(seed);
+        const ShapeMesh shape = makeShapeScene(seed).mesh;
+        TestModel model{shape.vertices, {}};
+        for (const FaceCorners& corners : shape.faces) {
+            model.faces.push_back({corners[0], corners[1], corners[2]});
+        }
+        expectAgreement(*makeScene(model), static_cast<std::uint32_t>(seed));
+    }
 }
 
 TEST(SearchAgreement, DegenerateFacesStayOutOfTheTreeAndAgree)
