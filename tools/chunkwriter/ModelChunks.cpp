@@ -2,6 +2,15 @@
 
 #include "model3ds/L3DSChunkIds.h"
 
+#include <fstream>
+
+bool writeFileBytes(const std::filesystem::path& path, const Bytes& bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
+}
+
 Bytes modelFile(const ChunkBody& editorContent)
 {
     ChunkWriter writer;

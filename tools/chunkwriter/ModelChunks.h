@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <string_view>
@@ -17,6 +18,9 @@ using Bytes = std::vector<std::uint8_t>;
 using ChunkBody = std::function<void(ChunkWriter&)>;
 // A face's three vertex indices.
 using FaceCorners = std::array<std::uint16_t, 3>;
+
+// Writes the bytes as the whole file at path; false when that fails.
+bool writeFileBytes(const std::filesystem::path& path, const Bytes& bytes);
 
 // A main chunk holding one editor chunk with the given content.
 Bytes modelFile(const ChunkBody& editorContent);

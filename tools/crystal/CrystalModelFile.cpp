@@ -6,7 +6,6 @@
 #include "tools/crystal/ModelMeshes.h"
 
 #include <array>
-#include <fstream>
 #include <initializer_list>
 #include <stdexcept>
 #include <string_view>
@@ -268,10 +267,7 @@ std::vector<std::uint8_t> crystalModelBytes()
 
 void writeCrystalModel(const std::filesystem::path& path)
 {
-    const std::vector<std::uint8_t> bytes = crystalModelBytes();
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file) {
+    if (!writeFileBytes(path, crystalModelBytes())) {
         throw std::runtime_error("cannot write " + path.string());
     }
 }

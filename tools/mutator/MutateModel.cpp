@@ -1,3 +1,4 @@
+#include "tools/chunkwriter/ModelChunks.h"
 #include "tools/crystal/SplitMix64.h"
 
 #include <algorithm>
@@ -20,8 +21,6 @@
 // cut short; or a block copied over from elsewhere in the file.
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 class Damage {
 public:
@@ -105,9 +104,7 @@ int main(int argc, char** argv)
         return 1;
     }
     Damage(bytes, std::strtoull(argv[3], nullptr, 10)).apply();
-    std::ofstream output(argv[2], std::ios::binary | std::ios::trunc);
-    output.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!output) {
+    if (!writeFileBytes(argv[2], bytes)) {
         std::cerr << "lumora_mutate_model: can not write " << argv[2] << "\n";
         return 1;
     }

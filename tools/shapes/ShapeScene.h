@@ -12,9 +12,10 @@
 // axis-aligned box with whole-number corners; a soup of triangles, half of them with
 // whole-number corners, so that edges and planes of different faces line up; a soup of slivers,
 // each third corner a hair off the line through the other two; or a coarser sphere of radius
-// 1e-4, 1e-2, 1, 100 or 1e4. The camera stands anywhere in the room, mostly looking at the model; a third of
-// the cameras are exactly level, most of those at the height of some of the model's vertices, so
-// that the middle row of an odd picture height runs in the planes of horizontal faces.
+// 1e-4, 1e-2, 1, 100 or 1e4. The camera stands anywhere in the room, mostly looking at the
+// model; a third of the cameras are exactly level, most of those at the height of some of the
+// model's vertices, so that the middle row of an odd picture height runs in the planes of
+// horizontal faces.
 
 struct ShapeMesh {
     std::vector<Vec3> vertices;
